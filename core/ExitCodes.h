@@ -1,0 +1,9 @@
+// Process exit codes of the runtime. Zero is kept for an application that ended normally.
+#pragma once
+
+enum RuntimeExitCode : unsigned {
+    kExitNormal = 0,
+    kExitFailureQuit = 1,    // the user chose Cancel in a failure report
+    kExitOutOfMemory = 2,    // an allocation that may not fail found no memory
+    kExitNoApplication = 3,  // no application payload could be loaded
+};

@@ -1,0 +1,31 @@
+// The runtime's allocator: sizes up to 252 bytes come from per-size free lists fed from 8 KB chunks,
+// larger sizes from the C library's heap. FreeMemory must be given the size the block was made with.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t kLargestSmallBlock = 252;
+constexpr int32_t kAllocatorChunkSize = 8192;
+constexpr int kSizeClassCount = 64;
+
+// mayFail == 1 lets the call return null when memory is out; any other value ends the process.
+void* AllocateMemory(int32_t size, int32_t mayFail);
+void* AllocateSmallBlock(int32_t size, int32_t mayFail);
+void* AllocateBlock(int32_t size, int32_t mayFail);
+void FreeMemory(void* block, int32_t size);
+void FreeBlock(void* block);
+void InitAllocatorLock();
+
+// Ends drawing, shows the out-of-memory text and ends the process: for any allocation that may not
+// fail and found no memory.
+[[noreturn]] void ExitOutOfMemory();
+
+// Bytes of small blocks in use, as requested (not rounded to their class); heap blocks not counted.
+int32_t SmallBlockBytesInUse();
+
+// What the allocator holds now, for tests: the bytes left in the current chunk and the block at the
+// head of one size class's free list.
+int32_t AllocatorChunkBytesLeft();
+void* AllocatorFreeListHead(int sizeClass);
+
+inline int SizeClassOf(int32_t size) { return (size + 3) / 4; }

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "FailureRecorder.h"
+#include "core/ExitCodes.h"
+#include "core/GuardedMemory.h"
+#include "core/SmallBlockAllocator.h"
+
+namespace {
+
+// Empties one size class's free list so that the next allocation of that class is carved fresh.
+void DrainFreeList(int sizeClass) {
+    while (AllocatorFreeListHead(sizeClass)) AllocateMemory(sizeClass * 4, 0);
+}
+
+}  // namespace
+
+TEST(SmallBlockAllocator, NonPositiveSizesGiveNullAndCountNothing) {
+    const int32_t before = SmallBlockBytesInUse();
+    EXPECT_EQ(AllocateMemory(0, 0), nullptr);
+    EXPECT_EQ(AllocateMemory(-5, 1), nullptr);
+    EXPECT_EQ(SmallBlockBytesInUse(), before);
+}
+
+TEST(SmallBlockAllocator, FreedBlockIsReusedBySameClassAndCounted) {
+    DrainFreeList(2);
+    const int32_t before = SmallBlockBytesInUse();
+    void* five = AllocateMemory(5, 0);
+    EXPECT_EQ(SmallBlockBytesInUse(), before + 5);
+    FreeMemory(five, 5);
+    EXPECT_EQ(SmallBlockBytesInUse(), before);
+    EXPECT_EQ(AllocatorFreeListHead(2), five);
+    void* eight = AllocateMemory(8, 0);
+    EXPECT_EQ(eight, five);
+    EXPECT_EQ(SmallBlockBytesInUse(), before + 8);
+    FreeMemory(eight, 8);
+}
+
+TEST(SmallBlockAllocator, LastFreedIsFirstReused) {
+    void* a = AllocateMemory(40, 0);
+    void* b = AllocateMemory(40, 0);
+    FreeMemory(a, 40);
+    FreeMemory(b, 40);
+    EXPECT_EQ(AllocateMemory(40, 0), b);
+    EXPECT_EQ(AllocateMemory(40, 0), a);
+}
+
+TEST(SmallBlockAllocator, BoundaryBetweenListsAndHeap) {
+    DrainFreeList(63);
+    const int32_t before = SmallBlockBytesInUse();
+    void* small = AllocateMemory(252, 0);
+    EXPECT_EQ(SmallBlockBytesInUse(), before + 252);
+    void* large = AllocateMemory(253, 0);
+    EXPECT_EQ(SmallBlockBytesInUse(), before + 252);
+    FreeMemory(large, 253);
+    EXPECT_EQ(SmallBlockBytesInUse(), before + 252);
+    FreeMemory(small, 252);
+    EXPECT_EQ(AllocatorFreeListHead(63), small);
+    EXPECT_EQ(SmallBlockBytesInUse(), before);
+}
+
+TEST(SmallBlockAllocator, ChunkRemainderTooSmallIsAbandoned) {
+    DrainFreeList(1);
+    DrainFreeList(4);
+    // Walk the current chunk down to exactly 12 bytes with 4-byte blocks.
+    if (AllocatorChunkBytesLeft() < 12) AllocateMemory(4, 0);
+    while (AllocatorChunkBytesLeft() > 12) AllocateMemory(4, 0);
+    ASSERT_EQ(AllocatorChunkBytesLeft(), 12);
+    char* lastOfOldChunk = static_cast<char*>(AllocateMemory(4, 0));
+    ASSERT_EQ(AllocatorChunkBytesLeft(), 8);
+    char* block = static_cast<char*>(AllocateMemory(16, 0));
+    EXPECT_EQ(AllocatorChunkBytesLeft(), kAllocatorChunkSize - 16);
+    EXPECT_NE(block, lastOfOldChunk + 4);
+    // The 8 abandoned bytes are never handed out: the next 4-byte block comes from the new chunk.
+    EXPECT_EQ(static_cast<char*>(AllocateMemory(4, 0)), block + 16);
+}
+
+TEST(SmallBlockAllocator, ClassesAreFourBytesApart) {
+    DrainFreeList(3);
+    DrainFreeList(4);
+    if (AllocatorChunkBytesLeft() < 64) AllocateMemory(252, 0);
+    char* nine = static_cast<char*>(AllocateMemory(9, 0));
+    char* next = static_cast<char*>(AllocateMemory(13, 0));
+    EXPECT_EQ(next - nine, 12);
+}
+
+TEST(SmallBlockAllocatorDeathTest, OversizedGuardedRequestEndsWithOutOfMemoryCode) {
+    EXPECT_EXIT(GuardedNew(static_cast<size_t>(-1) - 4), testing::ExitedWithCode(kExitOutOfMemory),
+                "run out of memory and must quit now");
+}
+
+#ifndef _WIN64
+TEST(SmallBlockAllocatorDeathTest, HeapFailureMayFailOrMustNot) {
+    EXPECT_EQ(AllocateMemory(0x7FFFFFF0, 1), nullptr);
+    EXPECT_EXIT(AllocateMemory(0x7FFFFFF0, 0), testing::ExitedWithCode(kExitOutOfMemory),
+                "run out of memory");
+}
+#endif

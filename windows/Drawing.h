@@ -1,0 +1,4 @@
+// Ends whatever drawing is in progress before the process has to stop.
+#pragma once
+
+void EndAllDrawing();
