@@ -72,7 +72,9 @@ TEST(GuardedMemory, BlockCarriesSizeAndGuard) {
     EXPECT_EQ(block[-1], kGuardWordLive);
     GuardedDelete(block);
     // The freed block's first word links it into its free list; a 64-bit link covers the guard.
-    if (sizeof(void*) == 4) EXPECT_EQ(block[-1], kGuardWordFreed);
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(block[-1], kGuardWordFreed);
+    }
     GuardedDelete(nullptr);
 }
 
