@@ -119,7 +119,7 @@ uint32_t GetDllVersion(const char* libraryName) {
     if (!library) return 0;
     uint32_t version = 0;
     auto getVersion =
-        reinterpret_cast<DLLGETVERSIONPROC>(GetProcAddress(library, "DllGetVersion"));
+        reinterpret_cast<DLLGETVERSIONPROC>(reinterpret_cast<void*>(GetProcAddress(library, "DllGetVersion")));
     if (getVersion) {
         DLLVERSIONINFO info = {};
         info.cbSize = sizeof info;

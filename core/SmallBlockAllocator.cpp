@@ -48,7 +48,9 @@ void* AllocateMemory(int32_t size, int32_t mayFail) {
 
 void* AllocateSmallBlock(int32_t size, int32_t mayFail) {
     const int sizeClass = SizeClassOf(size);
-    const int32_t blockBytes = sizeClass * 4;
+    // A free block holds its list link, which outgrows a 4-byte block where pointers are wider.
+    const int32_t blockBytes =
+        sizeClass * 4 < int32_t(sizeof(FreeListLink)) ? int32_t(sizeof(FreeListLink)) : sizeClass * 4;
     RuntimeLock& lock = AllocatorLock();
     lock.Enter();
     sBytesInUse += size;

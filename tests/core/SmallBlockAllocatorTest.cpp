@@ -61,17 +61,27 @@ TEST(SmallBlockAllocator, BoundaryBetweenListsAndHeap) {
 TEST(SmallBlockAllocator, ChunkRemainderTooSmallIsAbandoned) {
     DrainFreeList(1);
     DrainFreeList(4);
-    // Walk the current chunk down to exactly 12 bytes with 4-byte blocks.
-    if (AllocatorChunkBytesLeft() < 12) AllocateMemory(4, 0);
-    while (AllocatorChunkBytesLeft() > 12) AllocateMemory(4, 0);
-    ASSERT_EQ(AllocatorChunkBytesLeft(), 12);
-    char* lastOfOldChunk = static_cast<char*>(AllocateMemory(4, 0));
-    ASSERT_EQ(AllocatorChunkBytesLeft(), 8);
+    // Walk the current chunk down with the smallest blocks until fewer than 16 bytes are left.
+    while (AllocatorChunkBytesLeft() >= 16 || AllocatorChunkBytesLeft() == 0) AllocateMemory(1, 0);
+    const int32_t remainder = AllocatorChunkBytesLeft();
+    ASSERT_GT(remainder, 0);
     char* block = static_cast<char*>(AllocateMemory(16, 0));
     EXPECT_EQ(AllocatorChunkBytesLeft(), kAllocatorChunkSize - 16);
-    EXPECT_NE(block, lastOfOldChunk + 4);
-    // The 8 abandoned bytes are never handed out: the next 4-byte block comes from the new chunk.
-    EXPECT_EQ(static_cast<char*>(AllocateMemory(4, 0)), block + 16);
+    // The abandoned bytes are never handed out: the next small block comes from the new chunk.
+    EXPECT_EQ(static_cast<char*>(AllocateMemory(1, 0)), block + 16);
+}
+
+TEST(SmallBlockAllocator, FreeingABlockLeavesItsNeighbourAlone) {
+    DrainFreeList(1);
+    DrainFreeList(2);
+    auto* first = static_cast<unsigned char*>(AllocateMemory(1, 0));
+    auto* second = static_cast<unsigned char*>(AllocateMemory(4, 0));
+    second[0] = 0xAB;
+    second[3] = 0xCD;
+    FreeMemory(first, 1);
+    EXPECT_EQ(second[0], 0xAB);
+    EXPECT_EQ(second[3], 0xCD);
+    FreeMemory(second, 4);
 }
 
 TEST(SmallBlockAllocator, ClassesAreFourBytesApart) {
