@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "FailureRecorder.h"
+#include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     // runtime's globals as they are in a real start.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     InitAllocatorLock();
+    InitStringLock();
     InstallUnexpectedFailureResponder();
     return RUN_ALL_TESTS();
 }
