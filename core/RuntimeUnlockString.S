@@ -18,9 +18,9 @@ _RuntimeUnlockString:
     subl    $16, %esp               // ST(0) at 0(%esp) (10 bytes), its flag at 12(%esp)
     fxam
     fnstsw  %ax
-    andb    $0x45, %ah              // C3, C2, C0
+    andb    $0x41, %ah              // C3 and C0 (C2 is undefined for an empty register)
     movl    $0, 12(%esp)
-    cmpb    $0x41, %ah              // C3 and C0 alone: the register is empty
+    cmpb    $0x41, %ah              // both set: the register is empty
     je      1f
     fstpt   (%esp)
     movl    $1, 12(%esp)

@@ -42,7 +42,7 @@ _CheckUnlockPreservesRegisters:
     // Whatever was pushed has been popped: ST(0) must be empty now.
     fxam
     fnstsw  %ax
-    andb    $0x45, %ah
+    andb    $0x41, %ah
     cmpb    $0x41, %ah
     je      6f
     orl     $8, %edi
