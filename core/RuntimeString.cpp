@@ -389,13 +389,16 @@ string StringFromHex8(uint32_t value) {
     return TaggedBytes(digits, 8, kEncodingASCII);
 }
 
-string StringFromOSType(uint32_t code) {
-    const unsigned char bytes[4] = {static_cast<unsigned char>(code >> 24),
-                                    static_cast<unsigned char>(code >> 16),
-                                    static_cast<unsigned char>(code >> 8),
-                                    static_cast<unsigned char>(code)};
-    return TaggedBytes(bytes, 4, 0);  // Mac Roman
+// The four bytes of a 32-bit value, most significant first.
+static string BigEndianText(uint32_t value, uint32_t tag) {
+    const unsigned char bytes[4] = {static_cast<unsigned char>(value >> 24),
+                                    static_cast<unsigned char>(value >> 16),
+                                    static_cast<unsigned char>(value >> 8),
+                                    static_cast<unsigned char>(value)};
+    return TaggedBytes(bytes, 4, tag);
 }
+
+string StringFromOSType(uint32_t code) { return BigEndianText(code, 0); }  // Mac Roman
 
 // Byte by byte through one-byte ASCII strings, the result is the bytes tagged kEncodingASCII
 // whatever their values; made in one step here.
@@ -405,13 +408,7 @@ string StringFromUInt16LE(uint16_t value) {
     return TaggedBytes(bytes, 2, kEncodingASCII);
 }
 
-string StringFromUInt32BE(uint32_t value) {
-    const unsigned char bytes[4] = {static_cast<unsigned char>(value >> 24),
-                                    static_cast<unsigned char>(value >> 16),
-                                    static_cast<unsigned char>(value >> 8),
-                                    static_cast<unsigned char>(value)};
-    return TaggedBytes(bytes, 4, kEncodingASCII);
-}
+string StringFromUInt32BE(uint32_t value) { return BigEndianText(value, kEncodingASCII); }
 
 // --- entry points of compiled code ---
 
