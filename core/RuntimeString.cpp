@@ -83,9 +83,10 @@ RuntimeLock& StringLock() {
 
 // --- record level ---
 
+// The count changes atomically, so only the release that takes it to zero frees the record and
+// no lock is needed on this, the most frequent string operation.
 void StringRecord::Release(StringRecord* record) {
     if (!record) return;
-    RuntimeLockGuard guard(StringLock());
     if (std::atomic_ref<int32_t>(record->refCount).fetch_sub(1) == 1) {
         FreeMemory(record->buffer, record->bufferSize);
         FreeMemory(record, sizeof(StringRecord));

@@ -28,7 +28,8 @@ struct StringRecord {
     int32_t length;         // byte length of the text
     uint32_t encoding;
 
-    // Under the string lock: null does nothing; the last release frees buffer and record.
+    // Null does nothing; the last release frees buffer and record. Takes no lock: the count
+    // changes atomically.
     static void Release(StringRecord* record);
     static int32_t Length(const StringRecord* record) { return record ? record->length : 0; }
     static const char* CString(const StringRecord* record);
