@@ -1,5 +1,8 @@
 # Helpers shared by the subsystem folders, the runtime executable and the tests.
 
+# The subsystem folders, lowest first; a folder joins the build once it has a CMakeLists.txt.
+set(QV_SUBSYSTEMS core host values files windows graphics controls listbox database comms)
+
 # One static library per subsystem folder. Runtime code is built without C++ exceptions: nothing
 # may unwind through compiled application code.
 function(qv_add_subsystem name)
