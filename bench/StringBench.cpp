@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BenchTiming.h"
 #include "core/ByteUtilities.h"
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
@@ -14,32 +15,6 @@
 #include "core/StringUtilities.h"
 
 namespace {
-
-constexpr int kRounds = 3;
-
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart) / double(frequency.QuadPart);
-}
-
-// Best of kRounds; the checksum keeps the work from being optimised away.
-template <typename Work>
-double Best(Work work, uint64_t& checksum) {
-    double best = 1e9;
-    for (int round = 0; round < kRounds; ++round) {
-        const double start = Seconds();
-        checksum += work();
-        const double elapsed = Seconds() - start;
-        if (elapsed < best) best = elapsed;
-    }
-    return best;
-}
 
 string Utf8(const std::string& text) {
     string s;

@@ -441,11 +441,3 @@ StringRecord* RuntimeAddString(StringRecord* a, StringRecord* b) {
 }
 
 }  // extern "C"
-
-const StringEntryPoint kStringEntryPoints[] = {
-    {"RuntimeLockString", reinterpret_cast<const void*>(&RuntimeLockString)},
-    {"RuntimeUnlockString", reinterpret_cast<const void*>(&RuntimeUnlockString)},
-    {"RuntimeLockUnlockStrings", reinterpret_cast<const void*>(&RuntimeLockUnlockStrings)},
-    {"RuntimeAddString", reinterpret_cast<const void*>(&RuntimeAddString)},
-};
-const int32_t kStringEntryPointCount = sizeof kStringEntryPoints / sizeof kStringEntryPoints[0];

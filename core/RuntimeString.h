@@ -163,11 +163,3 @@ void RuntimeUnlockString(StringRecord* record);
 void RuntimeLockUnlockStrings(StringRecord* newRecord, StringRecord* oldRecord);
 StringRecord* RuntimeAddString(StringRecord* a, StringRecord* b);
 }
-
-// The link names of the entry points above, for the link table.
-struct StringEntryPoint {
-    const char* linkName;
-    const void* function;
-};
-extern const StringEntryPoint kStringEntryPoints[];
-extern const int32_t kStringEntryPointCount;

@@ -573,17 +573,3 @@ TEST(StringEntryPoints, CountsAndJoins) {
     RuntimeUnlockString(a.Detach());
     EXPECT_EQ(SmallBlockBytesInUse(), before - bufferSize - static_cast<int32_t>(sizeof(StringRecord)));
 }
-
-TEST(StringEntryPoints, LinkNames) {
-    const std::pair<const char*, const void*> expected[] = {
-        {"RuntimeLockString", reinterpret_cast<const void*>(&RuntimeLockString)},
-        {"RuntimeUnlockString", reinterpret_cast<const void*>(&RuntimeUnlockString)},
-        {"RuntimeLockUnlockStrings", reinterpret_cast<const void*>(&RuntimeLockUnlockStrings)},
-        {"RuntimeAddString", reinterpret_cast<const void*>(&RuntimeAddString)},
-    };
-    ASSERT_EQ(kStringEntryPointCount, 4);
-    for (int i = 0; i < kStringEntryPointCount; ++i) {
-        EXPECT_STREQ(kStringEntryPoints[i].linkName, expected[i].first);
-        EXPECT_EQ(kStringEntryPoints[i].function, expected[i].second);
-    }
-}

@@ -1,0 +1,21 @@
+// The registries of built-in classes, modules and global functions. Registering a definition also
+// enters every native function it names in the link table under its link name.
+#pragma once
+
+#include <cstdint>
+
+#include "ClassDefinition.h"
+#include "RuntimeString.h"
+
+void RegisterIntrinsicClass(ObjectDefinition* definition);
+ObjectDefinition* FindIntrinsicClass(const string& name);
+void RegisterIntrinsicModule(ObjectDefinition* definition);
+void RegisterDefinitionFunctions(ObjectDefinition* definition);
+void RegisterFunctionReference(const FunctionReference* reference);
+
+// The global functions of the language.
+void LoadIntrinsicFunctions();
+int32_t RegisterIntrinsicFunctions(MethodEntry* rows, int32_t count);
+void RegisterIntrinsicFunction(MethodEntry* row);
+int32_t IntrinsicFunctionCount();
+MethodEntry* IntrinsicFunctionAt(int32_t index);

@@ -1,0 +1,40 @@
+// Data files: byte streams over Win32 file handles, as the object dump and the trace log use them.
+//
+// A stand-in for the files subsystem, holding only what the runtime core writes with. It lacks
+// the rest of that subsystem: folder items and their implementations, binary and text streams,
+// resource forks, the temporary folder, the shell services, and the data-file lock (so reads,
+// writes and seeks here are not serialised across OS threads).
+#pragma once
+
+#include "ByteStream.h"
+
+#pragma push_macro("EOF")
+#undef EOF
+
+class FileStream : public ByteStream {
+public:
+    FileStream() = default;
+    ~FileStream() override;
+
+    // Creates the file at the path, replacing an existing one, and opens it for writing (others
+    // may read). False when the file cannot be made; the stream then writes nothing.
+    bool Create(const string& path);
+
+    bool Read(void* buffer, int32_t count, int32_t* countRead = nullptr) override;
+    bool Write(const void* buffer, int32_t count) override;
+    bool Close() override;
+    bool EOF() override;
+    bool SetPosition(int32_t position) override;
+    int32_t Length() override;
+    bool SetLength(int32_t length) override;
+    int32_t Position() override;
+    bool Flush() override;
+
+private:
+    void* mHandle = nullptr;  // the Win32 handle; null while no file is open
+};
+
+#pragma pop_macro("EOF")
+
+// A new, unopened data file that the caller owns and deletes.
+FileStream* NewDataFile();

@@ -1,0 +1,240 @@
+/* The runtime as compiled application code sees it: the records it reads and writes at fixed
+ * byte offsets, and the entry points it calls by their link names.
+ *
+ * Plain C99 that needs no C library (only the freestanding headers), so that code built with
+ * -ffreestanding -fno-builtin can use it; it also compiles as C++. Every entry point is cdecl.
+ * On the 32-bit runtime every field is a 32-bit little-endian word and the offsets are checked
+ * below; a 64-bit build keeps the same fields in the same order at natural alignment.
+ */
+#ifndef QUORVANE_RUNTIME_H
+#define QUORVANE_RUNTIME_H
+
+#include <stddef.h>
+#include <stdint.h>
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
+
+#if defined(__i386__)
+#define QV_CDECL __attribute__((cdecl))
+#else
+#define QV_CDECL
+#endif
+
+#ifdef __cplusplus
+#define QV_STATIC_ASSERT(condition, text) static_assert(condition, text)
+extern "C" {
+#else
+#define QV_STATIC_ASSERT(condition, text) __extension__ _Static_assert(condition, text)
+#endif
+
+/* ---- Strings ---------------------------------------------------------------------------- */
+
+/* Encoding tags a string record carries. */
+#define kEncodingUTF8 0x08000100u
+#define kEncodingUTF16 0x00000100u
+#define kEncodingASCII 0x00000600u
+#define kEncodingUnknown 0x0000FFFFu
+
+/* A String value is a pointer to a reference-counted record; null is the empty string. The
+ * buffer holds a length byte (the length capped at 255), the text, and a zero byte. */
+typedef struct StringRecord {
+    int32_t refCount;
+    unsigned char* buffer;
+    int32_t bufferSize; /* the size the buffer was allocated with: at least length + 2 */
+    int32_t length;     /* byte length of the text */
+    uint32_t encoding;
+} StringRecord;
+
+/* Defines `name`, a static StringRecord of an ASCII literal, as the payload's literal strings
+ * are laid out. Its one reference is never given up, so the record is never freed; give
+ * RuntimeLockString's reference back as for any other string.
+ *     QV_STATIC_STRING(kShapeName, "Shape");
+ *     classRecord->name = &kShapeName; */
+#define QV_STATIC_STRING(name, literal)                                                     \
+    static struct {                                                                         \
+        unsigned char lengthByte;                                                           \
+        char text[sizeof(literal)];                                                         \
+    } name##Buffer = {(unsigned char)(sizeof(literal) - 1 > 255 ? 255 : sizeof(literal) - 1), \
+                      literal};                                                             \
+    static StringRecord name = {1, (unsigned char*)&name##Buffer, (int32_t)sizeof(literal) + 1, \
+                                (int32_t)sizeof(literal) - 1, kEncodingASCII}
+
+/* ---- Objects and class records -------------------------------------------------------- */
+
+struct ClassRecord;
+
+/* An entry of a method table (and of every interface method table). */
+typedef struct MethodSlot {
+    void* function;
+    StringRecord* name;
+} MethodSlot;
+
+typedef struct EventSlot {
+    void* vector; /* the function that implements the event, null when none */
+    StringRecord* name;
+} EventSlot;
+
+typedef struct AccessorSlot {
+    void* function;
+    StringRecord* signature; /* link signature */
+} AccessorSlot;
+
+/* A getter or setter of 1 marks a property that is a plain field at `parameter`; it is not a
+ * function. */
+#define kPlainFieldAccessor ((void*)1)
+
+typedef struct PropertySlot {
+    StringRecord* descriptor; /* property name, "%", type code, "%" */
+    int32_t parameter;        /* the field's offset in the object for plain fields */
+    void* getter;
+    void* setter;
+} PropertySlot;
+
+/* The field is not named `interface`: the Windows headers define that word as a macro. */
+typedef struct InterfaceSlot {
+    struct ClassRecord* interfaceClass;
+    int32_t methodCount;
+    MethodSlot* methods;
+} InterfaceSlot;
+
+/* The first bytes of every object; the instance fields follow, root class first. */
+typedef struct ObjectHeader {
+    MethodSlot* methodTable; /* the class's methods: virtual calls go through it */
+    struct ClassRecord* classPtr;
+    EventSlot* eventTable; /* the class's events, or the object's own copy */
+    int32_t refCount;      /* 0 or below: never destroyed by releasing */
+    struct ObjectHeader* prevLive;
+    struct ObjectHeader* nextLive;
+} ObjectHeader;
+
+typedef void(QV_CDECL* ObjectCallback)(ObjectHeader* object);
+
+/* One block: this head, interfaceCount interface slots, then the method, event, accessor and
+ * property tables, which the table pointers address. */
+typedef struct ClassRecord {
+    struct ClassRecord* super; /* null for a root class */
+    StringRecord* name;        /* held by the record for the whole run */
+    struct ClassRecord* next;  /* the class list, newest first */
+    int32_t instanceSize;      /* header included */
+    int32_t isAnInterface;
+    ObjectCallback initializer; /* run on every new instance, base class first */
+    ObjectCallback countZero;   /* run when an instance's count reaches zero */
+    ObjectCallback finalizer;   /* run when an instance dies, most-derived class first */
+    int32_t methodCount;
+    MethodSlot* methods;
+    int32_t eventCount;
+    EventSlot* events;
+    int32_t accessorCount;
+    AccessorSlot* accessors;
+    int32_t propertyCount;
+    PropertySlot* properties;
+    int32_t interfaceCount;
+    InterfaceSlot interfaces[1]; /* interfaceCount slots */
+} ClassRecord;
+
+/* The offset of the first instance field. */
+#define kObjectHeaderSize ((int32_t)sizeof(ObjectHeader))
+
+#if defined(__i386__)
+QV_STATIC_ASSERT(sizeof(bool) == 1, "Boolean results are one byte");
+QV_STATIC_ASSERT(sizeof(StringRecord) == 20, "StringRecord size");
+QV_STATIC_ASSERT(offsetof(StringRecord, refCount) == 0, "StringRecord.refCount");
+QV_STATIC_ASSERT(offsetof(StringRecord, buffer) == 4, "StringRecord.buffer");
+QV_STATIC_ASSERT(offsetof(StringRecord, bufferSize) == 8, "StringRecord.bufferSize");
+QV_STATIC_ASSERT(offsetof(StringRecord, length) == 12, "StringRecord.length");
+QV_STATIC_ASSERT(offsetof(StringRecord, encoding) == 16, "StringRecord.encoding");
+
+QV_STATIC_ASSERT(sizeof(MethodSlot) == 8, "MethodSlot size");
+QV_STATIC_ASSERT(offsetof(MethodSlot, function) == 0, "MethodSlot.function");
+QV_STATIC_ASSERT(offsetof(MethodSlot, name) == 4, "MethodSlot.name");
+QV_STATIC_ASSERT(sizeof(EventSlot) == 8, "EventSlot size");
+QV_STATIC_ASSERT(offsetof(EventSlot, vector) == 0, "EventSlot.vector");
+QV_STATIC_ASSERT(offsetof(EventSlot, name) == 4, "EventSlot.name");
+QV_STATIC_ASSERT(sizeof(AccessorSlot) == 8, "AccessorSlot size");
+QV_STATIC_ASSERT(offsetof(AccessorSlot, function) == 0, "AccessorSlot.function");
+QV_STATIC_ASSERT(offsetof(AccessorSlot, signature) == 4, "AccessorSlot.signature");
+QV_STATIC_ASSERT(sizeof(PropertySlot) == 16, "PropertySlot size");
+QV_STATIC_ASSERT(offsetof(PropertySlot, descriptor) == 0, "PropertySlot.descriptor");
+QV_STATIC_ASSERT(offsetof(PropertySlot, parameter) == 4, "PropertySlot.parameter");
+QV_STATIC_ASSERT(offsetof(PropertySlot, getter) == 8, "PropertySlot.getter");
+QV_STATIC_ASSERT(offsetof(PropertySlot, setter) == 12, "PropertySlot.setter");
+QV_STATIC_ASSERT(sizeof(InterfaceSlot) == 12, "InterfaceSlot size");
+QV_STATIC_ASSERT(offsetof(InterfaceSlot, interfaceClass) == 0, "InterfaceSlot.interfaceClass");
+QV_STATIC_ASSERT(offsetof(InterfaceSlot, methodCount) == 4, "InterfaceSlot.methodCount");
+QV_STATIC_ASSERT(offsetof(InterfaceSlot, methods) == 8, "InterfaceSlot.methods");
+
+QV_STATIC_ASSERT(sizeof(ObjectHeader) == 24, "ObjectHeader size");
+QV_STATIC_ASSERT(offsetof(ObjectHeader, methodTable) == 0, "ObjectHeader.methodTable");
+QV_STATIC_ASSERT(offsetof(ObjectHeader, classPtr) == 4, "ObjectHeader.classPtr");
+QV_STATIC_ASSERT(offsetof(ObjectHeader, eventTable) == 8, "ObjectHeader.eventTable");
+QV_STATIC_ASSERT(offsetof(ObjectHeader, refCount) == 12, "ObjectHeader.refCount");
+QV_STATIC_ASSERT(offsetof(ObjectHeader, prevLive) == 16, "ObjectHeader.prevLive");
+QV_STATIC_ASSERT(offsetof(ObjectHeader, nextLive) == 20, "ObjectHeader.nextLive");
+
+QV_STATIC_ASSERT(offsetof(ClassRecord, super) == 0, "ClassRecord.super");
+QV_STATIC_ASSERT(offsetof(ClassRecord, name) == 4, "ClassRecord.name");
+QV_STATIC_ASSERT(offsetof(ClassRecord, next) == 8, "ClassRecord.next");
+QV_STATIC_ASSERT(offsetof(ClassRecord, instanceSize) == 12, "ClassRecord.instanceSize");
+QV_STATIC_ASSERT(offsetof(ClassRecord, isAnInterface) == 16, "ClassRecord.isAnInterface");
+QV_STATIC_ASSERT(offsetof(ClassRecord, initializer) == 20, "ClassRecord.initializer");
+QV_STATIC_ASSERT(offsetof(ClassRecord, countZero) == 24, "ClassRecord.countZero");
+QV_STATIC_ASSERT(offsetof(ClassRecord, finalizer) == 28, "ClassRecord.finalizer");
+QV_STATIC_ASSERT(offsetof(ClassRecord, methodCount) == 32, "ClassRecord.methodCount");
+QV_STATIC_ASSERT(offsetof(ClassRecord, methods) == 36, "ClassRecord.methods");
+QV_STATIC_ASSERT(offsetof(ClassRecord, eventCount) == 40, "ClassRecord.eventCount");
+QV_STATIC_ASSERT(offsetof(ClassRecord, events) == 44, "ClassRecord.events");
+QV_STATIC_ASSERT(offsetof(ClassRecord, accessorCount) == 48, "ClassRecord.accessorCount");
+QV_STATIC_ASSERT(offsetof(ClassRecord, accessors) == 52, "ClassRecord.accessors");
+QV_STATIC_ASSERT(offsetof(ClassRecord, propertyCount) == 56, "ClassRecord.propertyCount");
+QV_STATIC_ASSERT(offsetof(ClassRecord, properties) == 60, "ClassRecord.properties");
+QV_STATIC_ASSERT(offsetof(ClassRecord, interfaceCount) == 64, "ClassRecord.interfaceCount");
+QV_STATIC_ASSERT(offsetof(ClassRecord, interfaces) == 68, "ClassRecord.interfaces");
+#endif
+
+/* ---- Entry points ---------------------------------------------------------------------- */
+
+/* Strings. Each function that returns a string hands the caller one reference. */
+StringRecord* QV_CDECL RuntimeLockString(StringRecord* record); /* adds a reference; returns it */
+/* Drops a reference. Keeps EAX, EDX and ST(0), so it may be called after a result is set. */
+void QV_CDECL RuntimeUnlockString(StringRecord* record);
+/* Assignment: references the new value, then drops the old (nothing when they are the same). */
+void QV_CDECL RuntimeLockUnlockStrings(StringRecord* newRecord, StringRecord* oldRecord);
+StringRecord* QV_CDECL RuntimeAddString(StringRecord* a, StringRecord* b); /* a + b */
+
+/* Class records. After RuntimeNewClass the caller stores name, instanceSize, isAnInterface,
+ * initializer, countZero, finalizer and its own method, event, property and interface slots;
+ * the base's slots are already copied to the same indexes. */
+ClassRecord* QV_CDECL RuntimeNewClass(ClassRecord* base, int32_t methodCount,
+                                      int32_t interfaceCount, int32_t eventCount,
+                                      int32_t accessorCount, int32_t propertyCount);
+/* An uninitialised table of slotCount method slots, for an interface slot. */
+MethodSlot* QV_CDECL RuntimeNewVtable(int32_t slotCount);
+/* The class of that name, compared without regard to case; null when none bears it. */
+ClassRecord* QV_CDECL RuntimeLookupClass(StringRecord* name);
+
+/* Objects. A new object holds one reference, the caller's. Retaining a null object or one
+ * whose count is 0 does nothing; so does releasing a null object or one whose count is 0 or
+ * below. The last release destroys the object. */
+ObjectHeader* QV_CDECL RuntimeNewObject(ClassRecord* classRecord);
+void QV_CDECL RuntimeLockObject(ObjectHeader* object);
+void QV_CDECL RuntimeUnlockObject(ObjectHeader* object);
+/* Assignment: references the new value, then drops the old (nothing when they are the same);
+ * the caller stores the new value itself. */
+void QV_CDECL RuntimeLockUnlockObjects(ObjectHeader* newValue, ObjectHeader* oldValue);
+
+/* Type tests. IsA: false for a null object, true for a null class. A cast that succeeds hands
+ * out a new reference to the object; a failed one raises IllegalCastException and gives null. */
+bool QV_CDECL RuntimeObjectIsa(ObjectHeader* object, ClassRecord* classRecord);
+ObjectHeader* QV_CDECL RuntimeCheckCast(ObjectHeader* object, ClassRecord* classRecord);
+ClassRecord* QV_CDECL RuntimeClassOf(ObjectHeader* object);
+/* The method table the object's class gives the interface; raises NilObjectException for a
+ * null object or interface, IllegalCastException when the class does not implement it. */
+MethodSlot* QV_CDECL RuntimeLookupInterfaceVtable(ObjectHeader* object,
+                                                  ClassRecord* interfaceClass);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QUORVANE_RUNTIME_H */

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include "FailureRecorder.h"
+#include "StringTesting.h"
+#include "core/ClassDefinition.h"
+#include "core/IntrinsicRegistry.h"
+#include "core/RuntimeDebug.h"
+#include "host/LinkTable.h"
+
+namespace {
+
+extern "C" int32_t GizmoSize(ObjectHeader*) { return 0; }
+extern "C" void GizmoSetSize(ObjectHeader*, int32_t) {}
+extern "C" void GizmoInit(ObjectHeader*) {}
+extern "C" int32_t GizmoOther(ObjectHeader*) { return 1; }
+
+template <typename F>
+void* Fn(F* f) {
+    return reinterpret_cast<void*>(f);
+}
+
+ParameterEntry kNone[1] = {};
+PropertyEntry kGizmoProperties[] = {
+    {0, "Size", nullptr, Fn(GizmoSize), "GizmoSizeGetter", Fn(GizmoSetSize), "GizmoSizeSetter", 0, 0},
+    {0, "Unnamed", nullptr, Fn(GizmoSize), nullptr, nullptr, nullptr, 0, 0},
+};
+MethodEntry kGizmoMethods[] = {
+    {"Size", nullptr, kNone, 0, Function(GizmoSize, "GizmoSize"),
+     Function(GizmoSetSize, "GizmoSetSize"), kMethodPlain, 0, 0},
+};
+
+ObjectDefinition* Gizmo(const char* name) {
+    auto* d = new ObjectDefinition;
+    const ClassRows rows = {.className = name, .superclass = nullptr, .objectSize = 28,
+                            .initializer = Function(GizmoInit, "GizmoInit"),
+                            .properties = kGizmoProperties, .methods = kGizmoMethods};
+    return FillClassDefinition(*d, rows);
+}
+
+void* Linked(const char* name) {
+    const RelocEntry* entry = LookupRelocEntry(string(name));
+    return entry ? entry->code : nullptr;
+}
+
+}  // namespace
+
+TEST(IntrinsicClasses, RegistryByName) {
+    EXPECT_EQ(FindIntrinsicClass(string("Gizmo")), nullptr);  // before any registration
+
+    ObjectDefinition* first = Gizmo("Gizmo");
+    ObjectDefinition* second = Gizmo("GIZMO");
+    RegisterIntrinsicClass(first);
+    RegisterIntrinsicClass(second);
+    EXPECT_EQ(FindIntrinsicClass(string("gizmo")), second);
+
+    // Every named native function of the definition is in the link table now.
+    EXPECT_EQ(Linked("GizmoSize"), Fn(GizmoSize));
+    EXPECT_EQ(Linked("GizmoSetSize"), Fn(GizmoSetSize));
+    EXPECT_EQ(Linked("GizmoSizeGetter"), Fn(GizmoSize));
+    EXPECT_EQ(Linked("GizmoSizeSetter"), Fn(GizmoSetSize));
+    EXPECT_EQ(Linked("GizmoInit"), Fn(GizmoInit));
+}
+
+TEST(IntrinsicClasses, ModulesAreValidated) {
+    ObjectDefinition* module = Gizmo("Gadgets");  // an instance size, an initializer: not a module
+    FailureRecorder recorder;
+    RegisterIntrinsicModule(module);
+    std::vector<std::string> conditions;
+    for (const RecordedFailure& r : recorder.Reports()) conditions.push_back(r.condition);
+    EXPECT_EQ(conditions, (std::vector<std::string>{"0 == defn->objectSize",
+                                                    "NULL == defn->initializer.toc"}));
+    EXPECT_EQ(Linked("GizmoSize"), Fn(GizmoSize));  // registered all the same
+
+    RegisterIntrinsicModule(module);
+    EXPECT_EQ(recorder.Last().condition, "not gIntrinsicModuleMap->HasEntry( defn->className )");
+    RegisterIntrinsicModule(nullptr);
+    EXPECT_EQ(recorder.Last().condition, "defn");
+}
+
+TEST(IntrinsicClasses, ConflictingLinkNameKeepsTheFirst) {
+    static PropertyEntry clash[] = {
+        {0, "Other", nullptr, Fn(GizmoOther), "GIZMOSIZE", nullptr, nullptr, 0, 0},
+    };
+    RegisterIntrinsicClass(Gizmo("Gizmo"));
+    static ObjectDefinition other;
+    const ClassRows rows = {.className = "Other", .superclass = nullptr, .objectSize = 24,
+                            .properties = clash};
+    FillClassDefinition(other, rows);
+    FailureRecorder recorder;
+    RegisterIntrinsicClass(&other);
+    ASSERT_EQ(recorder.Count(), 1u);
+    EXPECT_EQ(recorder.Last().condition, "functionPtr == oldEntry->code");
+    EXPECT_EQ(Linked("gizmosize"), Fn(GizmoSize));
+}
+
+TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {
+    const int32_t count = IntrinsicFunctionCount();
+    ASSERT_GT(count, 0);
+    EXPECT_EQ(IntrinsicFunctionCount(), count);  // loaded once
+
+    bool sawRuntime = false;
+    for (int32_t i = 0; i < count; ++i) {
+        MethodEntry* row = IntrinsicFunctionAt(i);
+        ASSERT_NE(row, nullptr);
+        if (row->function.linkName) {
+            EXPECT_EQ(Linked(row->function.linkName), row->function.toc);
+        }
+        if (std::string(row->name) == "Runtime") {
+            sawRuntime = true;
+            EXPECT_EQ(row->returnType, Runtime()->AsType());
+        }
+    }
+    EXPECT_TRUE(sawRuntime);
+    EXPECT_EQ(IntrinsicFunctionAt(count), nullptr);
+
+    FailureRecorder recorder;
+    RegisterIntrinsicFunction(nullptr);
+    EXPECT_EQ(recorder.Last().condition, "item");
+    EXPECT_EQ(IntrinsicFunctionCount(), count);
+}
