@@ -1,5 +1,6 @@
 #include "host/PropertyAccessors.h"
 
+#include "core/ArrayRecord.h"
 #include "core/RuntimeLock.h"
 
 extern "C" {
@@ -81,6 +82,16 @@ void objSetter(ObjectHeader* object, int32_t offset, ObjectHeader* value) {
     ObjectHeader** field = FieldAt<ObjectHeader*>(object, offset);
     RuntimeLockObject(value);
     RuntimeUnlockObject(*field);
+    *field = value;
+}
+
+ArrayRecord* arrayGetter(ObjectHeader* object, int32_t offset) {
+    return RuntimeLockArray(*FieldAt<ArrayRecord*>(object, offset));
+}
+
+void arraySetter(ObjectHeader* object, int32_t offset, ArrayRecord* value) {
+    ArrayRecord** field = FieldAt<ArrayRecord*>(object, offset);
+    RuntimeLockUnlockArrays(value, *field);
     *field = value;
 }
 

@@ -28,4 +28,6 @@ StringRecord* StringToSSGetter(ObjectHeader* object, int32_t offset);
 void SSToStringSetter(ObjectHeader* object, int32_t offset, StringRecord* value);
 ObjectHeader* objGetter(ObjectHeader* object, int32_t offset);
 void objSetter(ObjectHeader* object, int32_t offset, ObjectHeader* value);
+ArrayRecord* arrayGetter(ObjectHeader* object, int32_t offset);
+void arraySetter(ObjectHeader* object, int32_t offset, ArrayRecord* value);
 }

@@ -192,6 +192,114 @@ QV_STATIC_ASSERT(offsetof(ClassRecord, interfaceCount) == 64, "ClassRecord.inter
 QV_STATIC_ASSERT(offsetof(ClassRecord, interfaces) == 68, "ClassRecord.interfaces");
 #endif
 
+/* ---- Arrays ------------------------------------------------------------------------------ */
+
+/* The element kind CreateArray takes. */
+typedef enum ArrayElementKind {
+    kArrayInt32 = 0,
+    kArraySingle = 1,
+    kArrayDouble = 2,
+    kArrayString = 3, /* StringRecord pointers (null is the empty string), retained */
+    kArrayObject = 4, /* ObjectHeader pointers (null is nil), retained */
+    kArrayUInt8 = 5,
+    kArrayInt8 = 6,
+    kArrayUInt16 = 7,
+    kArrayInt16 = 8,
+    kArrayUInt32 = 9
+} ArrayElementKind;
+
+struct ArrayRecord;
+
+/* A slot whose signature depends on the element kind and the shape: cast it to that signature
+ * for the call. Values cross as their element type: int32_t, float, double, StringRecord*,
+ * ObjectHeader*, uint32_t; an 8- or 16-bit integer travels in a 32-bit argument of which only
+ * its low bits count, and comes back widened by its signedness. Indexes are int32_t: one in a
+ * one-dimensional table, two in a two-dimensional table, and in the table of more dimensions
+ * one per dimension as a variable argument list. A float value is a named parameter even there:
+ *     ((void(QV_CDECL*)(ArrayRecord*, float, ...))ops->Set)(array, 1.5f, i, j, k); */
+typedef void(QV_CDECL* ArrayFunction)(void);
+
+/* An empty slot is null. */
+typedef struct ArrayOperations {
+    ArrayFunction Get;          /* (array, index...) -> element; a string or object comes with a
+                                   reference the caller owns */
+    ArrayFunction Set;          /* (array, value, index...) */
+    ArrayFunction GetUnchecked; /* as Get and Set, without the bounds test */
+    ArrayFunction SetUnchecked;
+    /* One new upper bound per dimension; elements keep their indexes. */
+    void(QV_CDECL* Redim)(struct ArrayRecord* array, ...);
+    ArrayFunction Insert; /* (array, index, value); one-dimensional tables only */
+    void(QV_CDECL* Remove)(struct ArrayRecord* array, int32_t index);
+    void(QV_CDECL* Sort)(struct ArrayRecord* array);
+    void(QV_CDECL* SortWith)(struct ArrayRecord* array, ...); /* further arrays, then null */
+    ArrayFunction IndexOf; /* (array, value, int32_t start) -> int32_t index or -1 */
+    void(QV_CDECL* Shuffle)(struct ArrayRecord* array);
+    /* The upper bound of a dimension counted from 1; dimension -1 gives the dimension count. */
+    int32_t(QV_CDECL* UBound)(struct ArrayRecord* array, int32_t dimension);
+    void(QV_CDECL* RetainElement)(void* element);
+    void(QV_CDECL* ReleaseElement)(void* element);
+    void(QV_CDECL* Dispose)(struct ArrayRecord* array);
+    int32_t(QV_CDECL* ElementSize)(void);
+} ArrayOperations;
+
+/* Elements lie in data with the first index running fastest: element (i, j) of a
+ * two-dimensional array is at i + j * (upperBound[0] + 1). Append is UBound(array, 1) followed
+ * by Insert(array, that bound + 1, value). */
+typedef struct ArrayRecord {
+    int32_t refCount;
+    const ArrayOperations* operations;
+    void* data;
+    int32_t dimensions;
+    int32_t bufferLength; /* bytes; may exceed what the elements use */
+    int32_t growthStep;
+    int32_t upperBound[1]; /* dimensions values; -1 is an empty dimension */
+} ArrayRecord;
+
+/* A view of an object array through which only members of one class can be stored. Its first
+ * fields sit where an ArrayRecord has them, and it is used like any array. */
+typedef struct ArrayCastWrapper {
+    int32_t refCount;
+    const ArrayOperations* operations;
+    void* data;
+    ArrayRecord* viewedArray;
+    struct ClassRecord* elementClass;
+} ArrayCastWrapper;
+
+#if defined(__i386__)
+QV_STATIC_ASSERT(sizeof(ArrayOperations) == 64, "ArrayOperations size");
+QV_STATIC_ASSERT(offsetof(ArrayOperations, Redim) == 16, "ArrayOperations.Redim");
+QV_STATIC_ASSERT(offsetof(ArrayOperations, IndexOf) == 36, "ArrayOperations.IndexOf");
+QV_STATIC_ASSERT(offsetof(ArrayOperations, ElementSize) == 60, "ArrayOperations.ElementSize");
+QV_STATIC_ASSERT(offsetof(ArrayRecord, refCount) == 0, "ArrayRecord.refCount");
+QV_STATIC_ASSERT(offsetof(ArrayRecord, operations) == 4, "ArrayRecord.operations");
+QV_STATIC_ASSERT(offsetof(ArrayRecord, data) == 8, "ArrayRecord.data");
+QV_STATIC_ASSERT(offsetof(ArrayRecord, dimensions) == 12, "ArrayRecord.dimensions");
+QV_STATIC_ASSERT(offsetof(ArrayRecord, bufferLength) == 16, "ArrayRecord.bufferLength");
+QV_STATIC_ASSERT(offsetof(ArrayRecord, growthStep) == 20, "ArrayRecord.growthStep");
+QV_STATIC_ASSERT(offsetof(ArrayRecord, upperBound) == 24, "ArrayRecord.upperBound");
+QV_STATIC_ASSERT(sizeof(ArrayCastWrapper) == 20, "ArrayCastWrapper size");
+QV_STATIC_ASSERT(offsetof(ArrayCastWrapper, viewedArray) == 12, "ArrayCastWrapper.viewedArray");
+QV_STATIC_ASSERT(offsetof(ArrayCastWrapper, elementClass) == 16, "ArrayCastWrapper.elementClass");
+#endif
+
+/* ---- Exceptions -------------------------------------------------------------------------- */
+
+/* Instances of RuntimeException and its subclasses. */
+typedef struct RuntimeExceptionObject {
+    ObjectHeader header;
+    int32_t errorNumber; /* ErrorNumber */
+    StringRecord* message; /* Message */
+} RuntimeExceptionObject;
+
+#if defined(__i386__)
+QV_STATIC_ASSERT(sizeof(RuntimeExceptionObject) == 32, "exception instance size");
+QV_STATIC_ASSERT(offsetof(RuntimeExceptionObject, message) == 28, "Message offset");
+#endif
+
+#define kHandlerMarkerWord 0x411u
+#define kTryBeginMarkerWord 0x412u
+#define kTryEndMarkerWord 0x413u
+
 /* ---- Entry points ---------------------------------------------------------------------- */
 
 /* Strings. Each function that returns a string hands the caller one reference. */
@@ -232,6 +340,35 @@ ClassRecord* QV_CDECL RuntimeClassOf(ObjectHeader* object);
  * null object or interface, IllegalCastException when the class does not implement it. */
 MethodSlot* QV_CDECL RuntimeLookupInterfaceVtable(ObjectHeader* object,
                                                   ClassRecord* interfaceClass);
+
+/* Arrays. A new array holds one reference, the caller's; the last release frees it, releasing
+ * its strings and objects. Locking and unlocking null does nothing. CreateArray takes one upper
+ * bound per dimension after the kind; every element starts as 0, the empty string or nil. */
+ArrayRecord* QV_CDECL CreateArray(int32_t dimensions, ArrayElementKind kind, ...);
+ArrayRecord* QV_CDECL RuntimeLockArray(ArrayRecord* array); /* adds a reference; returns it */
+void QV_CDECL RuntimeUnlockArray(ArrayRecord* array);
+/* Assignment: references the new array, then drops the old (nothing when they are the same);
+ * the caller stores the new value itself. */
+void QV_CDECL RuntimeLockUnlockArrays(ArrayRecord* newArray, ArrayRecord* oldArray);
+/* The upper bound of the first dimension; NilObjectException for a null array. */
+int32_t QV_CDECL RuntimeUBound(ArrayRecord* array);
+/* The upper bound of a dimension counted from 1, or the dimension count for -1. */
+int32_t QV_CDECL RuntimeUBound2Param(ArrayRecord* array, int32_t dimension);
+/* A view of an object array that raises IllegalCastException on storing anything but null or a
+ * member of the class, with one reference for the caller. A null class, or an array that is
+ * already a view, gives the array itself with a reference added. */
+ArrayRecord* QV_CDECL RuntimeCreateArrayCastWrapper(ArrayRecord* array,
+                                                    ClassRecord* elementClass);
+
+/* Exceptions. A raise walks the frame-pointer chain to the nearest handler marker after a return
+ * address (the marker formats: 13-byte handler markers, 9-byte try-begin and try-end markers) and
+ * stores the exception, with one reference, in the handler's slot. A catch-all passes an
+ * exception on to its caller's handler with RuntimeReraiseException, then drops its own
+ * reference. Raising null does nothing. */
+void QV_CDECL RuntimeRaiseException(ObjectHeader* exception);
+void QV_CDECL RuntimeReraiseException(ObjectHeader* exception);
+/* Raises FunctionNotFoundException: "Could not load <function> from <library>". */
+void QV_CDECL RuntimeRaiseFunctionNotFoundException(StringRecord* function, StringRecord* library);
 
 #ifdef __cplusplus
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FailureRecorder.h"
+#include "RaisedExceptions.h"
 #include "StringTesting.h"
 #include "core/ClassDefinition.h"
 #include "core/DefinitionConversion.h"
@@ -325,6 +326,7 @@ TEST(ClassLookup, NullDefinitionIsReported) {
     FailureRecorder recorder;
     EXPECT_EQ(LookupObjectDefinition(nullptr), nullptr);
     EXPECT_EQ(recorder.Last().condition, "defn");
+    RaisedExceptions raised;
     EXPECT_EQ(CreateInstance(nullptr), nullptr);
-    EXPECT_STREQ(TakePendingException(), "NilObjectException");
+    EXPECT_EQ(raised.Take(), "NilObjectException");
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FailureRecorder.h"
+#include "RaisedExceptions.h"
 #include "core/Exceptions.h"
 #include "core/GuardedMemory.h"
 #include "core/ObjectModel.h"
@@ -79,16 +80,16 @@ protected:
     void SetUp() override {
         CompiledBuildClasses();
         CompiledTraceClear();
-        TakePendingException();
         liveBefore = LiveObjectCount();
     }
     void TearDown() override {
         SetObjectDestroyHook(nullptr);
         EXPECT_EQ(LiveObjectCount(), liveBefore) << "objects leaked or freed twice";
-        EXPECT_EQ(PendingExceptionName(), nullptr);
+        EXPECT_TRUE(raised.Names().empty());
     }
     static ClassRecord* C(Class which) { return CompiledClass(which); }
 
+    RaisedExceptions raised;
     int32_t liveBefore = 0;
 };
 
@@ -267,7 +268,7 @@ TEST_F(ObjectCreation, VirtualAndInterfaceCallsReachTheOverridingFunctions) {
 
 TEST_F(ObjectCreation, NullClassRaisesNilObjectException) {
     EXPECT_EQ(RuntimeNewObject(nullptr), nullptr);
-    EXPECT_STREQ(TakePendingException(), "NilObjectException");
+    EXPECT_EQ(raised.Take(), "NilObjectException");
     EXPECT_EQ(LiveObjectCount(), liveBefore);
 }
 
@@ -456,17 +457,17 @@ TEST_F(TypeTests, CheckCast) {
         if (c.succeeds) {
             EXPECT_EQ(result, object);
             EXPECT_EQ(object->refCount, 2);
-            EXPECT_EQ(PendingExceptionName(), nullptr);
+            EXPECT_TRUE(raised.Names().empty());
             RuntimeUnlockObject(result);
         } else {
             EXPECT_EQ(result, nullptr);
             EXPECT_EQ(object->refCount, 1);
-            EXPECT_STREQ(TakePendingException(), "IllegalCastException");
+            EXPECT_EQ(raised.Take(), "IllegalCastException");
         }
         RuntimeUnlockObject(object);
     }
     EXPECT_EQ(CompiledCast(nullptr, kShape), nullptr);
-    EXPECT_EQ(PendingExceptionName(), nullptr);
+    EXPECT_TRUE(raised.Names().empty());
     TakeTrace();
 }
 
@@ -474,7 +475,7 @@ TEST_F(TypeTests, InterfaceLookup) {
     ObjectHeader* disc = CompiledNew(kDisc);
     ObjectHeader* shape = CompiledNew(kShape);
     EXPECT_EQ(RuntimeLookupInterfaceVtable(disc, C(kDrawable)), C(kCircle)->interfaces[0].methods);
-    EXPECT_EQ(PendingExceptionName(), nullptr);
+    EXPECT_TRUE(raised.Names().empty());
 
     struct Case {
         ObjectHeader* object;
@@ -489,11 +490,11 @@ TEST_F(TypeTests, InterfaceLookup) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RuntimeLookupInterfaceVtable(c.object, c.interfaceClass), nullptr);
-        EXPECT_STREQ(TakePendingException(), c.exception);
+        EXPECT_EQ(raised.Take(), c.exception);
     }
     // Compiled code gives up the call when the lookup raised.
     EXPECT_EQ(CompiledDraw(shape), -1);
-    EXPECT_STREQ(TakePendingException(), "IllegalCastException");
+    EXPECT_EQ(raised.Take(), "IllegalCastException");
     RuntimeUnlockObject(disc);
     RuntimeUnlockObject(shape);
     TakeTrace();

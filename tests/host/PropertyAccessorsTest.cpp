@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/ArrayRecord.h"
 #include "core/ObjectModel.h"
 #include "host/PropertyAccessors.h"
 
@@ -118,6 +119,33 @@ TEST_F(PropertyAccessors, ObjectFieldsCountTheirReferences) {
     EXPECT_EQ(objGetter(mObject, kField), nullptr);
     RuntimeUnlockObject(a);
     RuntimeUnlockObject(b);
+}
+
+TEST_F(PropertyAccessors, ArrayFieldsCountTheirReferences) {
+    ArrayRecord* a = CreateArray(1, kArrayInt32, 2);
+    ArrayRecord* b = CreateArray(2, kArrayString, 1, 1);
+
+    arraySetter(mObject, kField, a);
+    EXPECT_EQ(a->refCount, 2);
+    // Storing the stored array keeps it alive with its count unchanged, even as the only holder.
+    RuntimeUnlockArray(a);
+    arraySetter(mObject, kField, a);
+    EXPECT_EQ(a->refCount, 1);
+    EXPECT_EQ(*FieldAt<ArrayRecord*>(mObject, kField), a);
+
+    ArrayRecord* got = arrayGetter(mObject, kField);
+    EXPECT_EQ(got, a);
+    EXPECT_EQ(a->refCount, 2);
+
+    arraySetter(mObject, kField, b);
+    EXPECT_EQ(a->refCount, 1);
+    EXPECT_EQ(b->refCount, 2);
+    RuntimeUnlockArray(got);
+
+    arraySetter(mObject, kField, nullptr);
+    EXPECT_EQ(b->refCount, 1);
+    EXPECT_EQ(arrayGetter(mObject, kField), nullptr);
+    RuntimeUnlockArray(b);
 }
 
 }  // namespace

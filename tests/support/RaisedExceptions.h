@@ -1,0 +1,24 @@
+// Catches, in tests, the exceptions that no compiled handler takes: while one exists it is the
+// unhandled-exception hook and keeps the class name of each exception that reached it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/Exceptions.h"
+
+class RaisedExceptions {
+public:
+    RaisedExceptions();
+    ~RaisedExceptions();
+    RaisedExceptions(const RaisedExceptions&) = delete;
+    RaisedExceptions& operator=(const RaisedExceptions&) = delete;
+
+    const std::vector<std::string>& Names() const { return mNames; }
+    // The first recorded class name ("" when none), clearing the record.
+    std::string Take();
+
+private:
+    static bool Hook(ObjectHeader* exception);
+    std::vector<std::string> mNames;
+};
