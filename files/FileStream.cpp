@@ -9,16 +9,16 @@
 
 namespace {
 
-HANDLE CreateForWriting(const string& path) {
+HANDLE CreateForWriting(const string& path, DWORD disposition) {
     constexpr DWORD kAccess = GENERIC_WRITE;
     constexpr DWORD kShare = FILE_SHARE_READ;
     if (IsUnicodePlatform()) {
         const string wide = path.ToUTF16();
-        return CreateFileW(wide.WidePointer(), kAccess, kShare, nullptr, CREATE_ALWAYS,
+        return CreateFileW(wide.WidePointer(), kAccess, kShare, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     const string ansi = ConvertToSystemEncoding(path);
-    return CreateFileA(ansi.CString(), kAccess, kShare, nullptr, CREATE_ALWAYS,
+    return CreateFileA(ansi.CString(), kAccess, kShare, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -26,9 +26,13 @@ HANDLE CreateForWriting(const string& path) {
 
 FileStream::~FileStream() { Close(); }
 
-bool FileStream::Create(const string& path) {
+bool FileStream::Create(const string& path) { return Open(path, CREATE_ALWAYS); }
+
+bool FileStream::CreateNew(const string& path) { return Open(path, CREATE_NEW); }
+
+bool FileStream::Open(const string& path, uint32_t disposition) {
     Close();
-    HANDLE handle = CreateForWriting(path);
+    HANDLE handle = CreateForWriting(path, disposition);
     mHandle = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
     return mHandle != nullptr;
 }

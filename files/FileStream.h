@@ -1,8 +1,8 @@
 // Data files: byte streams over Win32 file handles, as the object dump and the trace log use them.
 //
 // A stand-in for the files subsystem, holding only what the runtime core writes with. It lacks
-// the rest of that subsystem: folder items and their implementations, binary and text streams,
-// resource forks, the temporary folder, the shell services, and the data-file lock (so reads,
+// the rest of that subsystem: folder items (but for the few operations of FolderItemImp.h),
+// binary and text streams, resource forks, the shell services, and the data-file lock (so reads,
 // writes and seeks here are not serialised across OS threads).
 #pragma once
 
@@ -19,6 +19,9 @@ public:
     // Creates the file at the path, replacing an existing one, and opens it for writing (others
     // may read). False when the file cannot be made; the stream then writes nothing.
     bool Create(const string& path);
+    // The same, but only when nothing exists at the path yet: an existing file is left alone and
+    // the answer is false.
+    bool CreateNew(const string& path);
 
     bool Read(void* buffer, int32_t count, int32_t* countRead = nullptr) override;
     bool Write(const void* buffer, int32_t count) override;
@@ -31,6 +34,8 @@ public:
     bool Flush() override;
 
 private:
+    bool Open(const string& path, uint32_t disposition);
+
     void* mHandle = nullptr;  // the Win32 handle; null while no file is open
 };
 

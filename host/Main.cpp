@@ -1,16 +1,18 @@
 // The runtime's main entry.
 #include <windows.h>
 
+#include "PayloadLoader.h"
+#include "windows/TimerWindow.h"
 #include "core/ExitCodes.h"
-#include "core/FailureReport.h"
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
 
-// Stand-in until the payload loader exists: with no loader the runtime can find no application,
-// so it reports the absent code as the loader does and ends with a failure code.
+// The rest of the start-up (the script, the data-file lock, common controls, OLE, the socket layer)
+// comes with the runtime's initialisation; until then the entry sets up the two locks and the
+// timer window that periodic tasks run from, and runs the application.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitAllocatorLock();
     InitStringLock();
-    ReportAssertion("loaderX86", 0, "0", "Executable is corrupt!");
-    return kExitNoApplication;
+    CreateTimerWindow();
+    return LoadAndRunPayload() ? kExitNormal : kExitNoApplication;
 }

@@ -17,8 +17,10 @@
 
 #if defined(__i386__)
 #define QV_CDECL __attribute__((cdecl))
+#define QV_STDCALL __attribute__((stdcall))
 #else
 #define QV_CDECL
+#define QV_STDCALL
 #endif
 
 #ifdef __cplusplus
@@ -369,6 +371,35 @@ void QV_CDECL RuntimeRaiseException(ObjectHeader* exception);
 void QV_CDECL RuntimeReraiseException(ObjectHeader* exception);
 /* Raises FunctionNotFoundException: "Could not load <function> from <library>". */
 void QV_CDECL RuntimeRaiseFunctionNotFoundException(StringRecord* function, StringRecord* library);
+
+/* ---- Applications packed by tools/qv-pack ---------------------------------------------- */
+
+/* A packed application is freestanding i686 code whose entry is `void QvMain(void)`, called once
+ * with no arguments. It calls the entry points above by their link names, in any letter case.
+ * The loader patches code only, never data, so an address is never stored in initialised data:
+ * code computes it at run time. Build with -ffunction-sections (the entry must begin the code)
+ * and -fno-jump-tables (a switch table is a table of code addresses in data). The markers of Try
+ * blocks cannot be placed reliably from C: code that catches exceptions is written in assembly. */
+
+/* Declares `procedure` of the Windows library `library` (the name LoadLibraryA gets, such as
+ * kernel32), stdcall as the Windows API is. The loader binds every call to it; it can only be
+ * called, not have its address taken.
+ *     QV_DECLARE_FUNCTION(kernel32, GetStdHandle, void*, (uint32_t which)); */
+#define QV_DECLARE_FUNCTION(library, procedure, result, parameters) \
+    extern result QV_STDCALL procedure parameters __asm__("__qvdecl__" #library "__" #procedure)
+
+/* A String literal of the application, usable inside functions only: the packer makes each
+ * distinct text a literal string record in the payload's data (UTF-8, holding one reference that
+ * is never given up), and the loader points the record at its buffer. The asm hides from the
+ * compiler that the text alone is declared here, so it never reads the record's fields as text.
+ *     StringRecord* greeting = QV_LITERAL("Hello"); */
+#define QV_LITERAL(text)                                                                \
+    __extension__({                                                                     \
+        static char qvLiteralText[] __attribute__((section(".qvstr"))) = text;          \
+        StringRecord* qvLiteral;                                                        \
+        __asm__("" : "=r"(qvLiteral) : "0"(qvLiteralText));                             \
+        qvLiteral;                                                                      \
+    })
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,60 @@
+// Folder-item implementations: the file-system entries behind the language's FolderItem objects.
+//
+// A stand-in for the files subsystem, holding only what the resource table's temporary files use:
+// the temporary folder, a child of it by name, creating that file, and deleting it. It lacks the
+// rest: the FolderItem class itself, relative paths and long-path normalisation, volumes,
+// following shortcuts (GetChild's flag 64 is accepted and ignored), folder listing, opening
+// existing files, and every other folder-item operation.
+#pragma once
+
+#include <cstdint>
+
+#include "ByteStream.h"
+#include "core/GuardedMemory.h"
+#include "core/RuntimeString.h"
+
+// FindFolder's code of the system's temporary folder.
+constexpr uint32_t kTemporaryFolderCode = 1001;
+
+class FolderItemImp : public RuntimeAllocated {
+public:
+    FolderItemImp() = default;
+    FolderItemImp(const FolderItemImp&) = delete;
+    FolderItemImp& operator=(const FolderItemImp&) = delete;
+    virtual ~FolderItemImp() = default;
+
+    // A new implementation of the same item, owned by the caller.
+    virtual FolderItemImp* Clone() const = 0;
+    // True when the item exists on disk.
+    virtual bool Exists() const = 0;
+    // The full path.
+    virtual string GetAbsolutePath() const = 0;
+    // The entry of that name in this folder, owned by the caller; null when there is none to be had.
+    virtual FolderItemImp* GetChild(const string& name, uint32_t flags) const = 0;
+    // Creates the file when nothing exists under its name yet and opens it for writing; a new
+    // stream owned by the caller, or null when something is there already or the file cannot be
+    // made. The file type is not kept on this platform.
+    virtual ByteStream* CreateNewStream(const string& fileType) = 0;
+    // Deletes the file, or the folder when it is empty.
+    virtual bool Delete() = 0;
+
+    // The folder of a code, owned by the caller; null when it cannot be had. Only the temporary
+    // folder (kTemporaryFolderCode, from GetTempPath) is known here.
+    static FolderItemImp* FindFolder(uint32_t code);
+};
+
+// An item of the Win32 file system, named by its full path.
+class FolderItemImpWin32 final : public FolderItemImp {
+public:
+    explicit FolderItemImpWin32(const string& path) : mPath(path) {}
+
+    FolderItemImp* Clone() const override;
+    bool Exists() const override;
+    string GetAbsolutePath() const override;
+    FolderItemImp* GetChild(const string& name, uint32_t flags) const override;
+    ByteStream* CreateNewStream(const string& fileType) override;
+    bool Delete() override;
+
+private:
+    string mPath;
+};

@@ -1,0 +1,22 @@
+#include "MediaObjects.h"
+
+#include "files/FolderItemImp.h"
+
+PictureImp* NewDIBPictureFromBMP(const void*, uint32_t) { return nullptr; }
+
+ObjectHeader* NewPictureObject(PictureImp* picture) {
+    delete picture;
+    return nullptr;
+}
+
+ObjectHeader* NewMovieObject(uint32_t, FolderItemImp* file) {
+    delete file;
+    return nullptr;
+}
+
+ObjectHeader* NewSoundFromData(const void*, uint32_t, bool, bool) { return nullptr; }
+
+ObjectHeader* NewSoundFromFile(FolderItemImp* file) {
+    delete file;
+    return nullptr;
+}

@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "MessagePump.h"
+#include "host/PeriodicTasks.h"
+#include "host/ShutdownContexts.h"
+#include "host/TickCount.h"
+
+namespace {
+
+std::string sLog;
+
+// A task that writes its name to the log when it runs, then does what the test asks.
+class LoggingTask final : public PeriodicTask {
+public:
+    LoggingTask(char name, int32_t period, bool systemTimer)
+        : PeriodicTask(period), mName(name) {
+        if (!systemTimer) StopTimer();
+    }
+    void Run() override {
+        sLog += mName;
+        ++mRuns;
+        if (mOnRun) mOnRun();
+    }
+
+    char mName;
+    int mRuns = 0;
+    std::function<void()> mOnRun;
+};
+
+// The millisecond clock under the tick count: set by the test, and moved on by step at every
+// reading.
+uint32_t sClockMilliseconds = 0;
+uint32_t sClockStep = 0;
+
+uint32_t ReadClock() {
+    const uint32_t now = sClockMilliseconds;
+    sClockMilliseconds += sClockStep;
+    return now;
+}
+
+class PeriodicTasksTest : public testing::Test {
+protected:
+    void SetUp() override {
+        sLog.clear();
+        sClockMilliseconds = 100000;
+        sClockStep = 0;
+        SetMillisecondClock(ReadClock);
+    }
+    void TearDown() override {
+        for (LoggingTask* task : mTasks) delete task;
+        mTasks.clear();
+        SetMillisecondClock(nullptr);
+    }
+
+    // Tasks A, B, C, ... made in that order; the fixture deletes those still alive.
+    void MakeTasks(int count, int32_t period, bool systemTimer) {
+        for (int i = 0; i < count; ++i)
+            mTasks.push_back(new LoggingTask(static_cast<char>('A' + i), period, systemTimer));
+    }
+    // A Run action that deletes the tasks of those indexes. It copies what it needs first, since
+    // it may delete the task that holds it.
+    std::function<void()> Deleter(std::vector<int> victims) {
+        return [this, victims] {
+            std::vector<LoggingTask*>& tasks = mTasks;
+            const std::vector<int> doomed = victims;
+            for (int victim : doomed) {
+                LoggingTask* task = tasks[victim];
+                tasks[victim] = nullptr;
+                delete task;
+            }
+        };
+    }
+
+    std::vector<LoggingTask*> mTasks;
+};
+
+}  // namespace
+
+TEST(TickCount, IsMillisecondsTimesSixHundredthsTruncated) {
+    static uint32_t milliseconds;
+    SetMillisecondClock([] { return milliseconds; });
+    const struct {
+        uint32_t milliseconds;
+        int32_t ticks;
+    } cases[] = {{0, 0}, {16, 0}, {17, 1}, {1000, 60}, {1016, 60}, {1017, 61},
+                 {0x80000000u, 128849018}, {0xFFFFFFFFu, 257698037}};
+    for (const auto& c : cases) {
+        milliseconds = c.milliseconds;
+        EXPECT_EQ(TickCount60(), c.ticks) << c.milliseconds << " ms";
+    }
+    SetMillisecondClock(nullptr);
+
+    // The timer interval of a period: 5 ticks are 83 ms, truncated.
+    const struct {
+        int32_t ticks;
+        int32_t milliseconds;
+    } intervals[] = {{0, 0}, {1, 16}, {5, 83}, {10, 166}, {60, 1000}, {-3, 0},
+                     {INT32_MAX, INT32_MAX}};
+    for (const auto& c : intervals)
+        EXPECT_EQ(TicksToMilliseconds(c.ticks), c.milliseconds) << c.ticks << " ticks";
+}
+
+TEST_F(PeriodicTasksTest, DueTasksRunNewestFirstOncePerPeriod) {
+    MakeTasks(3, 5, true);
+    RunDuePeriodicTasks(false);
+    EXPECT_EQ(sLog, "CBA");
+
+    // One tick short of the period nothing is due; at the period all are again.
+    sLog.clear();
+    sClockMilliseconds += 4 * 17;
+    RunDuePeriodicTasks(false);
+    EXPECT_EQ(sLog, "");
+    sClockMilliseconds += 17;
+    RunDuePeriodicTasks(false);
+    EXPECT_EQ(sLog, "CBA");
+}
+
+TEST_F(PeriodicTasksTest, FlagSetRunsOnlyTasksWithoutSystemTimer) {
+    MakeTasks(2, 5, true);
+    ASSERT_NE(mTasks[0]->mTimerId, 0);
+    RunDuePeriodicTasks(true);
+    EXPECT_EQ(sLog, "");
+
+    mTasks.push_back(new LoggingTask('C', 5, false));
+    EXPECT_EQ(mTasks[2]->mTimerId, 0);
+    RunDuePeriodicTasks(true);
+    EXPECT_EQ(sLog, "C");
+}
+
+// Runs that delete tasks shorten the walk; no task runs after it is deleted, and none twice. The
+// clock moves on a tick at every reading, so a task that comes round again in the walk has just run.
+TEST_F(PeriodicTasksTest, RunThatDeletesTasksKeepsTheWalkSound) {
+    const struct {
+        const char* name;
+        int runner;
+        std::vector<int> victims;
+        const char* expected;
+    } cases[] = {
+        {"itself", 2, {2}, "CBA"},
+        {"an older task", 2, {0}, "CB"},
+        {"a newer task, already run", 1, {2}, "CBA"},
+        {"every other task", 2, {0, 1}, "C"},
+        {"every task", 2, {0, 1, 2}, "C"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sLog.clear();
+        sClockStep = 17;
+        MakeTasks(3, 5, false);
+        mTasks[c.runner]->mOnRun = Deleter(c.victims);
+        RunDuePeriodicTasks(false);
+        EXPECT_EQ(sLog, c.expected);
+
+        // The survivors are still in the list, the deleted ones are gone.
+        sLog.clear();
+        sClockMilliseconds += 1000;
+        RunDuePeriodicTasks(false);
+        std::string survivors;
+        for (int i = 2; i >= 0; --i)
+            if (mTasks[i]) survivors += mTasks[i]->mName;
+        EXPECT_EQ(sLog, survivors);
+        TearDown();
+        SetUp();
+    }
+}
+
+// The tick count starts again from 0 after 2^32 ms; a task's period counts across that.
+TEST_F(PeriodicTasksTest, ElapsedTestSurvivesTheTickCounterWrap) {
+    const struct {
+        const char* name;
+        uint32_t lastRunMilliseconds;
+        uint32_t nowMilliseconds;
+        int32_t period;
+        bool runs;
+    } cases[] = {
+        {"due, no wrap", 1000, 1085, 5, true},
+        {"one tick short, no wrap", 1000, 1067, 5, false},
+        {"due across the wrap", 0xFFFFFF00u, 0x100, 5, true},
+        {"not yet due across the wrap", 0xFFFFFFF0u, 20, 5, false},
+        {"last run at the counter's top", 0xFFFFFFFFu, 70, 5, true},
+        {"longest period is never due", 0, 0xFFFFFFFFu, INT32_MAX, false},
+    };
+    MakeTasks(1, 5, false);
+    LoggingTask* task = mTasks[0];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sLog.clear();
+        task->mPeriod = c.period;
+        sClockMilliseconds = c.lastRunMilliseconds;
+        task->mLastRun = TickCount60();
+        sClockMilliseconds = c.nowMilliseconds;
+        RunDuePeriodicTasks(true);
+        EXPECT_EQ(sLog, c.runs ? "A" : "");
+    }
+}
+
+TEST_F(PeriodicTasksTest, TimerCallbackRunsTheTaskOfTheTimerOnceWhenItDeletesOthers) {
+    MakeTasks(3, 5, true);
+    LoggingTask* newest = mTasks[2];
+    newest->mOnRun = Deleter({0, 1});
+    PeriodicTaskTimerCallback(newest->mTimerId);
+    EXPECT_EQ(sLog, "C");
+    // The callback leaves the last-run tick alone.
+    EXPECT_EQ(newest->mLastRun, 0);
+
+    sLog.clear();
+    newest->mOnRun = Deleter({2});
+    PeriodicTaskTimerCallback(newest->mTimerId);
+    EXPECT_EQ(sLog, "C");
+}
+
+// A task runs from its own system timer on the timer window, with the period's interval.
+TEST(PeriodicTaskTimer, PeriodOfFiveTicksRunsAbout83MillisecondsApart) {
+    std::vector<DWORD> runTimes;
+    LoggingTask* task = new LoggingTask('T', 5, true);
+    task->mOnRun = [&runTimes] { runTimes.push_back(GetTickCount()); };
+    const bool ran = PumpMessagesUntil([&runTimes] { return runTimes.size() >= 7; }, 5000);
+    delete task;
+    ASSERT_TRUE(ran) << "ran " << runTimes.size() << " times in 5 s";
+    const double average = (runTimes.back() - runTimes.front()) / double(runTimes.size() - 1);
+    EXPECT_GE(average, 75.0);
+    EXPECT_LE(average, 250.0);
+}
+
+TEST(PeriodicTaskTimer, TaskThatDeletesItselfFromItsTimerRunsOnce) {
+    sLog.clear();
+    LoggingTask* task = new LoggingTask('S', 1, true);
+    task->mOnRun = [task] { delete task; };
+    PumpMessagesFor(300);
+    EXPECT_EQ(sLog, "S");
+}
+
+namespace {
+
+// A context that logs its name when it is destroyed, and runs the test's action then.
+class LoggingContext final : public ShutdownContext {
+public:
+    explicit LoggingContext(char name) : mName(name) {}
+    ~LoggingContext() override {
+        sLog += mName;
+        if (mOnDestroy) mOnDestroy();
+    }
+
+    char mName;
+    std::function<void()> mOnDestroy;
+};
+
+}  // namespace
+
+TEST(ShutdownContexts, DestroyedNewestFirst) {
+    sLog.clear();
+    new LoggingContext('1');
+    new LoggingContext('2');
+    new LoggingContext('3');
+    DestroyShutdownContexts();
+    EXPECT_EQ(sLog, "321");
+    DestroyShutdownContexts();
+    EXPECT_EQ(sLog, "321");
+}
+
+TEST(ShutdownContexts, ContextDeletedEarlyIsUnlinked) {
+    sLog.clear();
+    LoggingContext* first = new LoggingContext('1');
+    LoggingContext* second = new LoggingContext('2');
+    new LoggingContext('3');
+    delete second;
+    delete first;
+    EXPECT_EQ(sLog, "21");
+    DestroyShutdownContexts();
+    EXPECT_EQ(sLog, "213");
+}
+
+TEST(ShutdownContexts, DestructorThatMakesAndDeletesContexts) {
+    sLog.clear();
+    LoggingContext* oldest = new LoggingContext('1');
+    new LoggingContext('2');
+    LoggingContext* newest = new LoggingContext('3');
+    // Destroying 3 deletes 1 and makes 4, which goes on the list's head and is destroyed next.
+    newest->mOnDestroy = [oldest] {
+        delete oldest;
+        new LoggingContext('4');
+    };
+    DestroyShutdownContexts();
+    EXPECT_EQ(sLog, "3142");
+}

@@ -1,0 +1,26 @@
+// Pumping the thread's messages in tests (timers arrive as messages) until a condition holds, with
+// a watchdog so that no test can wait for ever.
+#pragma once
+
+#include <windows.h>
+
+// Dispatches messages until done() answers true or the time runs out; false on time-out.
+template <typename Done>
+bool PumpMessagesUntil(Done done, DWORD timeoutMilliseconds) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMilliseconds) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+    return true;
+}
+
+// Dispatches messages for the whole time.
+inline void PumpMessagesFor(DWORD milliseconds) {
+    PumpMessagesUntil([] { return false; }, milliseconds);
+}

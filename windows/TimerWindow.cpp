@@ -1,0 +1,75 @@
+#include "TimerWindow.h"
+
+#include <windows.h>
+
+#include "core/SimpleVector.h"
+
+namespace {
+
+struct TimerCallbackEntry {
+    TimerCallback callback;
+    int32_t id;
+    int32_t interval;
+    UINT_PTR systemTimer;
+    bool busy;
+};
+
+constexpr const char* kTimerWindowClass = "WinTimerClass";
+
+HWND sTimerWindow = nullptr;
+SimpleVector<TimerCallbackEntry> sEntries;
+int32_t sNextId = 1;
+
+int32_t IndexOf(int32_t id) {
+    for (uint32_t i = 0; i < sEntries.size(); ++i)
+        if (sEntries.mBuf[i].id == id) return static_cast<int32_t>(i);
+    return -1;
+}
+
+void TimerFired(int32_t id) {
+    int32_t index = IndexOf(id);
+    if (index < 0 || sEntries.mBuf[index].busy || !sEntries.mBuf[index].callback) return;
+    sEntries.mBuf[index].busy = true;
+    sEntries.mBuf[index].callback(id);
+    // The callback may have removed entries, its own among them, and moved the rest.
+    index = IndexOf(id);
+    if (index >= 0) sEntries.mBuf[index].busy = false;
+}
+
+LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER) {
+        TimerFired(static_cast<int32_t>(wParam));
+        return 1;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void CreateTimerWindow() {
+    if (sTimerWindow) return;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TimerWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kTimerWindowClass;
+    RegisterClassA(&windowClass);
+    sTimerWindow = CreateWindowExA(0, kTimerWindowClass, "", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                   windowClass.hInstance, nullptr);
+}
+
+int32_t AddTimerCallback(TimerCallback callback, int32_t milliseconds) {
+    CreateTimerWindow();
+    const int32_t id = sNextId++;
+    sEntries.push_back({callback, id, milliseconds, 0, false});
+    const UINT_PTR systemTimer =
+        SetTimer(sTimerWindow, static_cast<UINT_PTR>(id), static_cast<UINT>(milliseconds), nullptr);
+    sEntries.mBuf[sEntries.size() - 1].systemTimer = systemTimer;
+    return id;
+}
+
+void RemoveTimerCallback(int32_t id) {
+    const int32_t index = IndexOf(id);
+    if (index < 0) return;
+    KillTimer(sTimerWindow, sEntries.mBuf[index].systemTimer);
+    sEntries.remove_at(static_cast<uint32_t>(index));
+}

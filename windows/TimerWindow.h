@@ -1,0 +1,23 @@
+// The hidden timer window and the timer callbacks it drives.
+//
+// A stand-in for the window system, holding only its timer window; the rest of the window system
+// is not built yet.
+#pragma once
+
+#include <cstdint>
+
+using TimerCallback = void (*)(int32_t id);
+
+// Registers the window class "WinTimerClass" and creates the hidden 1 x 1 window that receives the
+// timers. The main entry calls it once at start-up; later calls, and AddTimerCallback before it,
+// find the window made.
+void CreateTimerWindow();
+
+// Starts a system timer of the interval on the timer window that calls the callback with the
+// returned id each time it fires. Ids count up from 1, so 0 never names a timer. A callback is not
+// called again while it is still running for the same id (when it pumps messages itself).
+int32_t AddTimerCallback(TimerCallback callback, int32_t milliseconds);
+
+// Stops the timer of the id and forgets its callback; an id that names no timer changes nothing.
+// A callback may remove its own timer, or others, while it runs.
+void RemoveTimerCallback(int32_t id);
