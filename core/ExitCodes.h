@@ -6,4 +6,5 @@ enum RuntimeExitCode : unsigned {
     kExitFailureQuit = 1,    // the user chose Cancel in a failure report
     kExitOutOfMemory = 2,    // an allocation that may not fail found no memory
     kExitNoApplication = 3,  // no application payload could be loaded
+    kExitUnhandledException = 4,  // the application quit after an unhandled-exception report
 };

@@ -1,18 +1,26 @@
 // The runtime's main entry.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include "PayloadLoader.h"
-#include "windows/TimerWindow.h"
+#include "Startup.h"
+#include "UnhandledException.h"
 #include "core/ExitCodes.h"
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
+#include "windows/TimerWindow.h"
 
-// The rest of the start-up (the script, the data-file lock, common controls, OLE, the socket layer)
-// comes with the runtime's initialisation; until then the entry sets up the two locks and the
-// timer window that periodic tasks run from, and runs the application.
+// The start-up order: the system script, common controls, the locks, the timer window that
+// periodic tasks run from, the runtime's own set-up, then the application. The data-file lock and
+// the visual-styles library come with the files and window subsystems.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    InitializeSystemScript();
+    InitCommonControls();
     InitAllocatorLock();
     InitStringLock();
     CreateTimerWindow();
-    return LoadAndRunPayload() ? kExitNormal : kExitNoApplication;
+    InitializeRuntime();
+    if (!LoadAndRunPayload()) return kExitNoApplication;
+    return UnhandledExceptionWasReported() ? kExitUnhandledException : kExitNormal;
 }

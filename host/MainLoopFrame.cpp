@@ -1,18 +1,21 @@
 #include "MainLoopFrame.h"
 
+#include "EventLoop.h"
+#include "UnhandledException.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 
 namespace {
 
-// Until the Application and its unhandled-exception report exist, an exception that escapes a
-// step goes to the unhandled-exception hook.
+// An exception that escaped a step: the Application may handle it; otherwise it is reported,
+// unless the application is already quitting. The step is abandoned and the loop goes on.
 void StepEscaped(ObjectHeader* exception) {
     if (!exception) {
         ReportAssertion("runtimemainloop", __LINE__, "0");
         return;
     }
-    RuntimeUnhandledException(exception);
+    if (!TryApplicationUnhandledException(exception) && !IsQuitting())
+        ReportUnhandledException(exception);
     ReleaseObject(exception);
 }
 

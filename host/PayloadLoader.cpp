@@ -13,6 +13,7 @@
 #include "core/Platform.h"
 #include "core/SimpleVector.h"
 #include "values/EncodingConversion.h"
+#include "windows/CommandLine.h"
 
 namespace {
 
@@ -302,22 +303,6 @@ bool ReadMember(FileReader& file, int index, Members& members) {
     members.bytes[index] = bytes;
     members.size[index] = static_cast<uint32_t>(count);
     return true;
-}
-
-string ExecutablePath() {
-    if (IsUnicodePlatform()) {
-        wchar_t path[1024];
-        const DWORD n = GetModuleFileNameW(nullptr, path, 1024);
-        string s;
-        s.SetWideText(reinterpret_cast<const uint16_t*>(path), static_cast<int32_t>(n));
-        return s;
-    }
-    char path[1024];
-    const DWORD n = GetModuleFileNameA(nullptr, path, 1024);
-    string s;
-    s.SetBytes(path, static_cast<int32_t>(n));
-    s.SetEncoding(SystemTextEncoding());
-    return s;
 }
 
 }  // namespace

@@ -176,6 +176,9 @@ void PopupMenuStep() {
     SetForegroundWindow(sWindow);
     sInMenu = true;
     TrackPopupMenu(menu, TPM_LEFTALIGN, 0, 0, 0, sWindow, nullptr);
+    // A menu that could not be shown (another program holds the foreground) returns at once; the
+    // callback frame is then exercised from this loop instead.
+    if (sRaises == 0) PumpUntilRaised();
     sInMenu = false;
     DestroyMenu(menu);
     // Back in runtime code: the exception parked by the callback frame goes on from here.
@@ -207,14 +210,17 @@ TEST(MainLoopFrame, WindowProceduresReachTheFrame) {
         {"modal dialog", ModalDialogStep},
         {"popup menu", PopupMenuStep},
     };
+    // Once a report has ended the application the frame drops what reaches it without a report, so
+    // that the frame received each exception shows in the flag and in the exception being freed.
     for (const Case& c : cases) {
         sRaises = 0;
         sInFlightAfterRaise = false;
+        const int32_t liveBefore = LiveObjectCount();
         RunMainLoopFrame(c.step);
         EXPECT_EQ(sRaises, 1) << c.what;
         EXPECT_TRUE(sInFlightAfterRaise) << c.what;
-        EXPECT_EQ(raised.Take(), "OutOfBoundsException") << c.what;
         EXPECT_FALSE(ExceptionInFlight()) << c.what;
+        EXPECT_EQ(LiveObjectCount(), liveBefore) << c.what;
     }
     DestroyWindow(sWindow);
 }

@@ -1,6 +1,9 @@
 #include "RaisedExceptions.h"
 
+#include <windows.h>
+
 #include "StringTesting.h"
+#include "controls/MessageDialog.h"
 
 namespace {
 RaisedExceptions* sCurrent = nullptr;
@@ -14,11 +17,23 @@ RaisedExceptions::RaisedExceptions() {
     FunctionNotFoundException();
     sCurrent = this;
     SetUnhandledExceptionHook(&RaisedExceptions::Hook);
+    SetMessageBoxResponder(&RaisedExceptions::Report, nullptr);
 }
 
 RaisedExceptions::~RaisedExceptions() {
     SetUnhandledExceptionHook(nullptr);
+    SetMessageBoxResponder(nullptr, nullptr);
     sCurrent = nullptr;
+}
+
+// The unhandled-exception report of the loop's frame: "An exception of class X was not handled."
+int32_t RaisedExceptions::Report(const MessageBoxRecord& box, void*) {
+    const std::string text(BytesOf(box.text));
+    const std::string prefix = "An exception of class ";
+    const size_t end = text.find(" was not handled");
+    if (sCurrent && text.compare(0, prefix.size(), prefix) == 0 && end != std::string::npos)
+        sCurrent->mNames.push_back(text.substr(prefix.size(), end - prefix.size()));
+    return IDOK;
 }
 
 std::string RaisedExceptions::Take() {

@@ -1,5 +1,6 @@
 // Catches, in tests, the exceptions that no compiled handler takes: while one exists it is the
-// unhandled-exception hook and keeps the class name of each exception that reached it.
+// unhandled-exception hook and answers the message box of the unhandled-exception report, and
+// keeps the class name of each exception that reached either.
 #pragma once
 
 #include <string>
@@ -20,5 +21,6 @@ public:
 
 private:
     static bool Hook(ObjectHeader* exception);
+    static int32_t Report(const struct MessageBoxRecord& box, void* context);
     std::vector<std::string> mNames;
 };

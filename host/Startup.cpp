@@ -1,0 +1,170 @@
+#include "Startup.h"
+
+#include <windows.h>
+
+#include "Application.h"
+#include "EventLoop.h"
+#include "EventLoopApplication.h"
+#include "UnhandledException.h"
+#include "comms/Sockets.h"
+#include "core/ClassDefinition.h"
+#include "core/DefinitionConversion.h"
+#include "core/Exceptions.h"
+#include "core/IntrinsicRegistry.h"
+#include "files/FolderItem.h"
+#include "windows/CommandLine.h"
+
+namespace {
+int32_t sSystemScript = 0;
+}  // namespace
+
+int32_t SystemScriptForLanguage(uint16_t languageId) {
+    switch (languageId) {
+    case 0x0404:
+    case 0x0804:
+    case 0x0C04:
+    case 0x1004:
+        return 21;
+    case 0x0411:
+        return 13;
+    default:
+        return 0;
+    }
+}
+
+int32_t SystemScript() { return sSystemScript; }
+
+SimpleVector<string> DocumentNames(const string& arguments) {
+    SimpleVector<string> names;
+    const char* text = arguments.CString();
+    const int32_t length = arguments.Length();
+    int32_t i = 0;
+    while (i < length && text[i] != 0) {
+        if (text[i] == ' ') {
+            ++i;
+            continue;
+        }
+        const bool quoted = text[i] == '"';
+        if (quoted) ++i;
+        const int32_t start = i;
+        while (i < length && text[i] != 0 && text[i] != (quoted ? '"' : ' ')) ++i;
+        string name;
+        if (name.SetBytes(text + start, i - start)) name.SetEncoding(kEncodingUTF8);
+        names.push_back(name);
+        if (quoted && i < length && text[i] == '"') ++i;
+    }
+    return names;
+}
+
+// --- start-up and the application's entry points ---
+
+namespace {
+
+bool sRunOnce = false;
+bool sRunning = false;
+
+void FireOpen(void*) {
+    ObjectHeader* application = ApplicationObjectOrNull();
+    auto open = reinterpret_cast<void (*)(ObjectHeader*)>(ApplicationEventHandler(kAppOpen));
+    if (application && open) open(application);
+}
+
+struct OpenDocuments {
+    bool newDocument = true;
+    SimpleVector<string> names;
+};
+
+void FireDocuments(void* context) {
+    ObjectHeader* application = ApplicationObjectOrNull();
+    if (!application) return;
+    auto* documents = static_cast<OpenDocuments*>(context);
+    if (documents->newDocument) {
+        ApplicationNewDocument(application);
+        return;
+    }
+    for (uint32_t i = 0; i < documents->names.size(); ++i) {
+        ObjectHeader* item = NewFolderItemForPath(documents->names[i]);
+        ApplicationOpenDocument(application, item);
+        ReleaseObject(item);
+        if (ExceptionInFlight()) return;
+    }
+}
+
+void RunStepWithContext(void (*function)(void*), void* context) {
+    static void (*sFunction)(void*);
+    static void* sContext;
+    sFunction = function;
+    sContext = context;
+    RunEventLoopStep([] { sFunction(sContext); });
+}
+
+}  // namespace
+
+void InitializeRuntime() {
+    SetUnhandledExceptionHook(ApplicationUnhandledExceptionHook);
+    SetEventLoopApplicationHooks(EventLoopApplicationHooks{
+        RuntimeRunning,
+        ApplicationObjectOrNull,
+        [](ObjectHeader* application) { return AppAutoCloseGetter(application, 0) != 0; },
+        [](ObjectHeader* application, bool raiseEnd) { ApplicationQuit(application, raiseEnd); },
+    });
+    OleInitialize(nullptr);
+    StartNetworking();
+}
+
+void InitializeSystemScript() { sSystemScript = SystemScriptForLanguage(GetUserDefaultLangID()); }
+
+void FireApplicationOpenEvents() {
+    RunStepWithContext(FireOpen, nullptr);
+    OpenDocuments documents;
+    // An empty argument text, or no OpenDocument handler, opens a new document instead.
+    if (ApplicationEventHandler(kAppOpenDocument)) {
+        const string arguments = GetCommandLineArguments();
+        if (!arguments.IsEmpty()) {
+            documents.newDocument = false;
+            documents.names = DocumentNames(arguments);
+        }
+    }
+    // Fired inside the loop's frame, as Open is, so that an exception in them reaches the
+    // unhandled-exception report instead of ending the application unseen.
+    RunStepWithContext(FireDocuments, &documents);
+}
+
+extern "C" {
+
+int32_t RuntimeInit() { return 0; }
+
+void RuntimeInitExternalClasses() {
+    CreateApplicationClass();
+    CreateControlClasses();
+    LoadIntrinsicFunctions();
+}
+
+void RuntimeRegisterAppObject(ObjectHeader* application) {
+    if (application) {
+        RetainObject(application);
+    } else {
+        application = CreateInstance(Application());
+    }
+    SetApplicationObject(application);
+    FireApplicationOpenEvents();
+}
+
+void RuntimeRun() {
+    if (sRunOnce) return;
+    sRunOnce = true;
+    sRunning = true;
+    // The first step waits for a message before its idle work and the auto-quit test; an
+    // application without windows or timers would never get one.
+    PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
+    RunUntilQuit();
+    sRunning = false;
+    ShutdownSockets();
+    OleUninitialize();
+}
+
+int32_t RuntimeExit() { return 0; }
+
+}  // extern "C"
+
+bool RuntimeRunning() { return sRunning; }

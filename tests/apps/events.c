@@ -1,0 +1,123 @@
+/* An application that subclasses Application as compiled code does: it builds its class on the
+ * runtime's Application class, implements Open, OpenDocument, NewDocument, Close and (unless the
+ * variable QV_TEST_UNHANDLED is set) UnhandledException, turns AutoQuit on and runs the event loop.
+ * With QV_TEST_RAISE set, Open raises a RuntimeException. Every event prints its name on one line. */
+#include "sdk/QuorvaneRuntime.h"
+
+QV_DECLARE_FUNCTION(kernel32, GetStdHandle, void*, (uint32_t which));
+QV_DECLARE_FUNCTION(kernel32, WriteFile, int32_t,
+                    (void* file, const void* bytes, uint32_t count, uint32_t* written,
+                     void* overlapped));
+QV_DECLARE_FUNCTION(kernel32, GetEnvironmentVariableA, uint32_t,
+                    (const char* name, char* value, uint32_t size));
+
+int32_t QV_CDECL RuntimeInit(void);
+void QV_CDECL RuntimeInitExternalClasses(void);
+void QV_CDECL RuntimeRegisterAppObject(ObjectHeader* application);
+void QV_CDECL RuntimeRun(void);
+int32_t QV_CDECL RuntimeExit(void);
+StringRecord* QV_CDECL fileAbsolutePathGetter(ObjectHeader* item, int32_t parameter);
+
+static void Write(const char* bytes, uint32_t count) {
+    uint32_t written;
+    WriteFile(GetStdHandle((uint32_t)-11), bytes, count, &written, 0);
+}
+
+static void Print(const char* text) {
+    uint32_t count = 0;
+    while (text[count]) count++;
+    Write(text, count);
+}
+
+static int Equal(StringRecord* record, const char* text) {
+    int32_t i;
+    if (!record) return text[0] == 0;
+    for (i = 0; i < record->length; i++)
+        if (text[i] == 0 || record->buffer[1 + i] != (unsigned char)text[i]) return 0;
+    return text[i] == 0;
+}
+
+static int Set(const char* variable) {
+    char value[8];
+    return GetEnvironmentVariableA(variable, value, sizeof value) != 0;
+}
+
+static void QV_CDECL OnOpen(ObjectHeader* self) {
+    ClassRecord* exceptionClass;
+    ObjectHeader* exception;
+    (void)self;
+    Print("Open ");
+    if (!Set("QV_TEST_RAISE")) return;
+    exceptionClass = RuntimeLookupClass(QV_LITERAL("RuntimeException"));
+    exception = RuntimeNewObject(exceptionClass);
+    RuntimeRaiseException(exception);
+    RuntimeUnlockObject(exception);
+    /* Compiled code returns at once after a raise that its own handler does not catch. */
+}
+
+static void QV_CDECL OnOpenDocument(ObjectHeader* self, ObjectHeader* item) {
+    StringRecord* path = fileAbsolutePathGetter(item, 0);
+    int32_t start = 0, i;
+    (void)self;
+    Print("OpenDocument ");
+    if (path) {
+        for (i = 0; i < path->length; i++)
+            if (path->buffer[1 + i] == '\\') start = i + 1;
+        Write((const char*)path->buffer + 1 + start, (uint32_t)(path->length - start));
+        RuntimeUnlockString(path);
+    }
+    Print(" ");
+}
+
+static void QV_CDECL OnNewDocument(ObjectHeader* self) {
+    (void)self;
+    Print("NewDocument ");
+}
+
+static void QV_CDECL OnClose(ObjectHeader* self) {
+    (void)self;
+    Print("Close ");
+}
+
+static bool QV_CDECL OnUnhandledException(ObjectHeader* self, ObjectHeader* exception) {
+    (void)self;
+    Print(Equal(exception->classPtr->name, "RuntimeException") ? "UnhandledException RuntimeException "
+                                                              : "UnhandledException other ");
+    return 1;
+}
+
+void QvMain(void) {
+    ClassRecord* base;
+    ClassRecord* events;
+    ObjectHeader* application;
+    int32_t i;
+
+    RuntimeInit();
+    RuntimeInitExternalClasses();
+    base = RuntimeLookupClass(QV_LITERAL("application"));
+    events = RuntimeNewClass(base, base->methodCount, base->interfaceCount, base->eventCount,
+                             base->accessorCount, base->propertyCount);
+    events->name = QV_LITERAL("EventsApp");
+    events->instanceSize = base->instanceSize;
+    for (i = 0; i < events->eventCount; i++) {
+        StringRecord* name = events->events[i].name;
+        if (Equal(name, "Open")) events->events[i].vector = (void*)OnOpen;
+        if (Equal(name, "OpenDocument")) events->events[i].vector = (void*)OnOpenDocument;
+        if (Equal(name, "NewDocument")) events->events[i].vector = (void*)OnNewDocument;
+        if (Equal(name, "Close")) events->events[i].vector = (void*)OnClose;
+        if (Equal(name, "UnhandledException") && !Set("QV_TEST_UNHANDLED"))
+            events->events[i].vector = (void*)OnUnhandledException;
+    }
+    application = RuntimeNewObject(events);
+    for (i = 0; i < events->propertyCount; i++) {
+        if (Equal(events->properties[i].descriptor, "AutoQuit%b%")) {
+            ((void(QV_CDECL*)(ObjectHeader*, int32_t, int32_t))events->properties[i].setter)(
+                application, events->properties[i].parameter, 1);
+        }
+    }
+    RuntimeRegisterAppObject(application);
+    RuntimeUnlockObject(application);
+    RuntimeRun();
+    Print("Run returned\n");
+    RuntimeExit();
+}

@@ -1,0 +1,15 @@
+#include "EventLoopWindows.h"
+
+#include "WindowList.h"
+
+bool IsWindowListEmpty() { return RuntimeWindowCount() == 0; }
+
+void ShowDeferredWindows() {}
+
+void CloseAllViewWindows() { CloseAllWindows(); }
+
+WindowPane* FindWindowPaneByHWND(HWND) { return nullptr; }
+
+bool TranslateKeyMessage(MSG*) { return false; }
+
+bool TranslateMDIAccelerators(MSG*) { return false; }

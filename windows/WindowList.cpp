@@ -1,0 +1,225 @@
+#include "WindowList.h"
+
+#include "core/DefinitionConversion.h"
+#include "core/FailureReport.h"
+
+namespace {
+
+SimpleVector<RuntimeWindowRecord*> sWindows;
+SimpleVector<ObjectHeader*> sTrayItems;
+ObjectHeader* sActiveWindow = nullptr;
+bool sMDIMode = false;
+void (*sFocusChainEnableMenuItems)() = nullptr;
+MenuHandlerMap* sFocusControlHandlers = nullptr;
+
+int32_t IndexOfWindow(ObjectHeader* window) {
+    for (uint32_t i = 0; i < sWindows.size(); ++i)
+        if (sWindows[i]->window == window) return static_cast<int32_t>(i);
+    return -1;
+}
+
+constexpr int32_t kMenuItemImpOffset = kObjectHeaderSize;
+
+EventDefinition* sActionEvent = nullptr;
+EventDefinition* sEnableMenuEvent = nullptr;
+
+EventEntry kMenuItemEvents[] = {
+    {0, "Action", "", "Boolean", &sActionEvent, 0},
+    {0, "EnableMenu", "", "", &sEnableMenuEvent, 0},
+};
+
+void MenuItemInitializer(ObjectHeader* item) {
+    *FieldAt<MenuItemImp*>(item, kMenuItemImpOffset) = new MenuItemImp;
+}
+
+void MenuItemFinalizer(ObjectHeader* item) {
+    MenuItemImp*& imp = *FieldAt<MenuItemImp*>(item, kMenuItemImpOffset);
+    delete imp;
+    imp = nullptr;
+}
+
+const ClassRows kMenuItemRows = {
+    .className = "MenuItem",
+    .superclass = nullptr,
+    .objectSize = kObjectHeaderSize + static_cast<int32_t>(sizeof(void*)),
+    .initializer = Function(MenuItemInitializer, "MenuItemInitializer"),
+    .finalizer = Function(MenuItemFinalizer, "MenuItemFinalizer"),
+    .events = kMenuItemEvents,
+};
+
+const ClassRows kMDIWindowRows = {
+    .className = "MDIWindow",
+    .superclass = nullptr,
+    .objectSize = kObjectHeaderSize,
+};
+
+}  // namespace
+
+RuntimeWindowRecord* AddRuntimeWindow(ObjectHeader* window) {
+    auto* record = new RuntimeWindowRecord;
+    record->window = window;
+    sWindows.push_back(record);
+    return record;
+}
+
+void RemoveRuntimeWindow(ObjectHeader* window) {
+    const int32_t index = IndexOfWindow(window);
+    if (index < 0) return;
+    delete sWindows[index];
+    sWindows.remove_at(index);
+    if (sActiveWindow == window) sActiveWindow = nullptr;
+}
+
+int32_t RuntimeWindowCount() { return static_cast<int32_t>(sWindows.size()); }
+
+RuntimeWindowRecord* RuntimeWindowAt(int32_t index) {
+    if (index < 0 || index >= RuntimeWindowCount()) return nullptr;
+    return sWindows[index];
+}
+
+RuntimeWindowRecord* FindRuntimeWindow(ObjectHeader* window) {
+    const int32_t index = IndexOfWindow(window);
+    return index < 0 ? nullptr : sWindows[index];
+}
+
+ObjectHeader* GetActiveWindowObject() { return sActiveWindow; }
+void SetActiveRuntimeWindow(ObjectHeader* window) { sActiveWindow = window; }
+
+bool TryCloseWindow(ObjectHeader* window, bool appQuitting) {
+    RuntimeWindowRecord* record = FindRuntimeWindow(window);
+    if (!record) return false;
+    if (record->cancelClose && record->cancelClose(window, appQuitting)) return true;
+    if (record->close) record->close(window);
+    RemoveRuntimeWindow(window);
+    return false;
+}
+
+void CloseAllWindows() {
+    while (RuntimeWindowCount() > 0) {
+        RuntimeWindowRecord* record = sWindows[0];
+        ObjectHeader* window = record->window;
+        if (record->close) record->close(window);
+        RemoveRuntimeWindow(window);
+    }
+}
+
+ObjectHeader* WindowMenuBar(ObjectHeader* window) {
+    RuntimeWindowRecord* record = FindRuntimeWindow(window);
+    return record ? record->menuBar : nullptr;
+}
+
+MenuHandlerMap* WindowMenuHandlers(ObjectHeader* window) {
+    RuntimeWindowRecord* record = FindRuntimeWindow(window);
+    return record ? record->menuHandlers : nullptr;
+}
+
+void CollectEmbeddedWindows(ObjectHeader* window, SimpleVector<ObjectHeader*>& out) {
+    if (window) out.push_back(window);
+}
+
+bool WindowIsOpenAndVisible(ObjectHeader* window) {
+    RuntimeWindowRecord* record = FindRuntimeWindow(window);
+    return record && record->visible;
+}
+
+void FireWindowEnableMenuItems(ObjectHeader* window) {
+    RuntimeWindowRecord* record = FindRuntimeWindow(window);
+    if (record && record->enableMenuItems) record->enableMenuItems(window);
+}
+
+void FireFocusChainEnableMenuItems() {
+    if (sFocusChainEnableMenuItems) sFocusChainEnableMenuItems();
+}
+
+void SetFocusChainEnableMenuItems(void (*callback)()) { sFocusChainEnableMenuItems = callback; }
+MenuHandlerMap* FocusControlMenuHandlers() { return sFocusControlHandlers; }
+void SetFocusControlMenuHandlers(MenuHandlerMap* map) { sFocusControlHandlers = map; }
+
+bool IsMDIMode() { return sMDIMode; }
+void SetMDIMode(bool mdi) { sMDIMode = mdi; }
+void AttachMenuBarToMDIFrame(ObjectHeader*) {}
+
+void AddTrayItem(ObjectHeader*, ObjectHeader* item) {
+    if (!item) return;
+    RuntimeLockObject(item);
+    sTrayItems.push_back(item);
+}
+
+void RemoveTrayItem(ObjectHeader*, ObjectHeader* item) {
+    for (int32_t i = static_cast<int32_t>(sTrayItems.size()) - 1; i >= 0; --i) {
+        if (sTrayItems[i] != item) continue;
+        sTrayItems.remove_at(i);
+        RuntimeUnlockObject(item);
+    }
+}
+
+void RemoveAllTrayItems() {
+    while (sTrayItems.size() > 0) RuntimeUnlockObject(sTrayItems.pop_back());
+}
+
+int32_t TrayItemCount() { return static_cast<int32_t>(sTrayItems.size()); }
+
+ObjectDefinition* MDIWindow() {
+    static ObjectDefinition definition;
+    return FillClassDefinition(definition, kMDIWindowRows);
+}
+
+// --- menus ---
+
+MenuItemImp::~MenuItemImp() {
+    while (children.size() > 0) RuntimeUnlockObject(children.pop_back());
+}
+
+ObjectHeader* MenuItemImp::ChildAt(int32_t index) const {
+    if (index < 0 || index >= ChildCount()) return nullptr;
+    ObjectHeader* child = children[index];
+    RuntimeLockObject(child);
+    return child;
+}
+
+ObjectDefinition* MenuItem() {
+    static ObjectDefinition definition;
+    return FillClassDefinition(definition, kMenuItemRows);
+}
+
+EventDefinition* MenuItemActionEvent() {
+    MenuItem();
+    return sActionEvent;
+}
+
+EventDefinition* MenuItemEnableMenuEvent() {
+    MenuItem();
+    return sEnableMenuEvent;
+}
+
+MenuItemImp* MenuItemImplementation(ObjectHeader* item) {
+    if (!item) return nullptr;
+    return *FieldAt<MenuItemImp*>(item, kMenuItemImpOffset);
+}
+
+void AppendMenuChild(ObjectHeader* parent, ObjectHeader* child) {
+    MenuItemImp* imp = MenuItemImplementation(parent);
+    if (!imp || !child) return;
+    RuntimeLockObject(child);
+    imp->children.push_back(child);
+}
+
+ObjectHeader* FindByCommandId(ObjectHeader* menuBar, int32_t commandId) {
+    MenuItemImp* imp = MenuItemImplementation(menuBar);
+    if (!imp) return nullptr;
+    if (imp->commandId == commandId && commandId != 0) {
+        RuntimeLockObject(menuBar);
+        return menuBar;
+    }
+    for (int32_t i = 0; i < imp->ChildCount(); ++i)
+        if (ObjectHeader* found = FindByCommandId(imp->children[i], commandId)) return found;
+    return nullptr;
+}
+
+extern "C" bool RuntimeMenuItemClick(ObjectHeader* item, bool, void*) {
+    auto action = reinterpret_cast<bool (*)(ObjectHeader*)>(
+        FindEventInstance(item, MenuItemActionEvent()));
+    if (!action) return false;
+    action(item);
+    return true;
+}
