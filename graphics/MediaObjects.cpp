@@ -20,3 +20,6 @@ ObjectHeader* NewSoundFromFile(FolderItemImp* file) {
     delete file;
     return nullptr;
 }
+
+void ShutdownSound() {}
+void StopQuickTime() {}

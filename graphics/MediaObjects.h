@@ -36,3 +36,8 @@ ObjectHeader* NewSoundFromData(const void* data, uint32_t length, bool isWave, b
 
 // A new Sound that plays the file, through a new FolderItem of it as its source item.
 ObjectHeader* NewSoundFromFile(FolderItemImp* file);
+
+// At exit: the shared sound device and the MCI devices, and the movie engine when it was started.
+// Neither is ever started by the stand-in, so both do nothing.
+void ShutdownSound();
+void StopQuickTime();

@@ -12,7 +12,10 @@
 #include "core/Exceptions.h"
 #include "core/IntrinsicRegistry.h"
 #include "files/FolderItem.h"
+#include "graphics/MediaObjects.h"
+#include "host/PayloadLoader.h"
 #include "windows/CommandLine.h"
+#include "windows/MDIFrame.h"
 
 namespace {
 int32_t sSystemScript = 0;
@@ -116,6 +119,9 @@ void InitializeSystemScript() { sSystemScript = SystemScriptForLanguage(GetUserD
 
 void FireApplicationOpenEvents() {
     RunStepWithContext(FireOpen, nullptr);
+    // The MDI window's own visible flag comes with the window system; until then the frame is
+    // shown whenever it is not visible yet.
+    if (HWND frame = MDIFrameWindow(); frame && !IsWindowVisible(frame)) ShowWindow(frame, SW_SHOW);
     OpenDocuments documents;
     // An empty argument text, or no OpenDocument handler, opens a new document instead.
     if (ApplicationEventHandler(kAppOpenDocument)) {
@@ -132,7 +138,10 @@ void FireApplicationOpenEvents() {
 
 extern "C" {
 
-int32_t RuntimeInit() { return 0; }
+int32_t RuntimeInit() {
+    if (IsPayloadMDI()) CreateMDIFrame(PayloadMDICaption(), 640, 480);
+    return 0;
+}
 
 void RuntimeInitExternalClasses() {
     CreateApplicationClass();
@@ -160,7 +169,9 @@ void RuntimeRun() {
     RunUntilQuit();
     sRunning = false;
     ShutdownSockets();
+    ShutdownSound();
     OleUninitialize();
+    StopQuickTime();
 }
 
 int32_t RuntimeExit() { return 0; }

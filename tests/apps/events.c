@@ -10,6 +10,7 @@ QV_DECLARE_FUNCTION(kernel32, WriteFile, int32_t,
                      void* overlapped));
 QV_DECLARE_FUNCTION(kernel32, GetEnvironmentVariableA, uint32_t,
                     (const char* name, char* value, uint32_t size));
+QV_DECLARE_FUNCTION(user32, FindWindowA, void*, (const char* windowClass, const char* title));
 
 int32_t QV_CDECL RuntimeInit(void);
 void QV_CDECL RuntimeInitExternalClasses(void);
@@ -17,6 +18,9 @@ void QV_CDECL RuntimeRegisterAppObject(ObjectHeader* application);
 void QV_CDECL RuntimeRun(void);
 int32_t QV_CDECL RuntimeExit(void);
 StringRecord* QV_CDECL fileAbsolutePathGetter(ObjectHeader* item, int32_t parameter);
+
+#define QV_TEXT_MDI_FRAME_CLASS sFrameClass
+static const char sFrameClass[] = "QvMDIFrame";
 
 static void Write(const char* bytes, uint32_t count) {
     uint32_t written;
@@ -47,6 +51,8 @@ static void QV_CDECL OnOpen(ObjectHeader* self) {
     ObjectHeader* exception;
     (void)self;
     Print("Open ");
+    /* A payload packed with the MDI option has its frame window before Open. */
+    if (FindWindowA(QV_TEXT_MDI_FRAME_CLASS, 0)) Print("MDI ");
     if (!Set("QV_TEST_RAISE")) return;
     exceptionClass = RuntimeLookupClass(QV_LITERAL("RuntimeException"));
     exception = RuntimeNewObject(exceptionClass);
