@@ -37,12 +37,15 @@ std::wstring NewPrivateFolder(const wchar_t* tag) {
         GetTempPathW(MAX_PATH + 1, path);
         return std::wstring(path);
     }();
+    // Process ids come round again, so a folder of an earlier run may exist: only a folder this
+    // call creates is taken, empty.
     static int made = 0;
-    const std::wstring folder = base + L"qv-" + tag + L"-" +
-                                std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                std::to_wstring(++made);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
+    for (;;) {
+        const std::wstring folder = base + L"qv-" + tag + L"-" +
+                                    std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                    std::to_wstring(++made);
+        if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
+    }
 }
 
 std::vector<std::string> FilesIn(const std::wstring& folder) {
