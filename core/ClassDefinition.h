@@ -327,13 +327,19 @@ struct ClassRows {
 // still empty, and returns it.
 ObjectDefinition* FillClassDefinition(ObjectDefinition& definition, const ClassRows& rows);
 
+// A native function as the rows hold it (getters, setters, event implementations).
+template <typename F>
+inline void* RowFunction(F* function) {
+    return reinterpret_cast<void*>(function);
+}
+
 // A reference to a native function under its link name.
 inline FunctionReference Function(void* function, const char* linkName) {
     return FunctionReference{function, linkName, 0, {0, 0, 0, 0}};
 }
 template <typename F>
 inline FunctionReference Function(F* function, const char* linkName) {
-    return Function(reinterpret_cast<void*>(function), linkName);
+    return Function(RowFunction(function), linkName);
 }
 
 // The root class.

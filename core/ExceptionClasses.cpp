@@ -13,15 +13,10 @@
 
 namespace {
 
-template <typename F>
-void* Fn(F* function) {
-    return reinterpret_cast<void*>(function);
-}
-
 PropertyEntry kRuntimeExceptionProperties[] = {
-    {4, "Message", AsType(&kStringType), Fn(stringGetter), "stringGetter", Fn(stringSetter),
+    {4, "Message", AsType(&kStringType), RowFunction(stringGetter), "stringGetter", RowFunction(stringSetter),
      "stringSetter", offsetof(RuntimeExceptionObject, message), 0},
-    {4, "ErrorNumber", AsType(&kIntegerType), Fn(intGetter), "intGetter", Fn(intSetter),
+    {4, "ErrorNumber", AsType(&kIntegerType), RowFunction(intGetter), "intGetter", RowFunction(intSetter),
      "intSetter", offsetof(RuntimeExceptionObject, errorNumber), 0},
 };
 

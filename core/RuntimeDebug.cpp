@@ -55,15 +55,10 @@ ParameterEntry kIndexParameter[] = {
     {"Index", AsType(&kIntegerType), 0, 0, 0, 0},
 };
 
-template <typename F>
-void* Fn(F* function) {
-    return reinterpret_cast<void*>(function);
-}
-
 PropertyEntry kRuntimeProperties[] = {
-    {0, "ObjectCount", AsType(&kIntegerType), Fn(RuntimeDebugObjectCount),
+    {0, "ObjectCount", AsType(&kIntegerType), RowFunction(RuntimeDebugObjectCount),
      "RuntimeDebugObjectCount", nullptr, nullptr, 0, 0},
-    {0, "MemoryUsed", AsType(&kIntegerType), Fn(RuntimeDebugMemoryUsed), "RuntimeDebugMemoryUsed",
+    {0, "MemoryUsed", AsType(&kIntegerType), RowFunction(RuntimeDebugMemoryUsed), "RuntimeDebugMemoryUsed",
      nullptr, nullptr, 0, 0},
 };
 

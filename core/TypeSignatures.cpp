@@ -1,7 +1,6 @@
 // The text forms of types and methods: type names as the language writes them, the type codes of
 // link signatures, declaration texts and the link signatures themselves (the same grammar as the
 // signatures in the application payload).
-#include <cstdio>
 #include <cstring>
 
 #include "ClassDefinition.h"
@@ -53,9 +52,8 @@ void AppendDefault(string& text, const ParameterEntry& parameter) {
     } else if (intrinsic && std::strcmp(intrinsic, "Boolean") == 0) {
         Add(text, parameter.defaultValue ? "=True" : "=False");
     } else if (intrinsic && std::strcmp(intrinsic, "Color") == 0) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "=&h%08X", static_cast<unsigned>(parameter.defaultValue));
-        Add(text, hex);
+        Add(text, "=&h");
+        text.Append(StringFromHex8(static_cast<uint32_t>(parameter.defaultValue)));
     } else if (type && type->kind == kTypeClass && parameter.defaultValue == 0) {
         Add(text, "=Nil");
     } else {

@@ -10,7 +10,7 @@ namespace {
 FolderItemImp* Imp(ObjectHeader* item) { return reinterpret_cast<FolderItemObject*>(item)->mImp; }
 
 PropertyEntry kFolderItemProperties[] = {
-    {0, "AbsolutePath", AsType(&kStringType), reinterpret_cast<void*>(&fileAbsolutePathGetter),
+    {0, "AbsolutePath", AsType(&kStringType), RowFunction(fileAbsolutePathGetter),
      "fileAbsolutePathGetter", nullptr, nullptr, 0, 0},
 };
 

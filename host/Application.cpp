@@ -28,11 +28,6 @@ ObjectHeader* sApplication = nullptr;
 bool sActive = false;
 SimpleVector<PollableObjectWrapper*> sPollables;
 
-template <typename F>
-void* Fn(F* function) {
-    return reinterpret_cast<void*>(function);
-}
-
 ApplicationObject* Fields(ObjectHeader* application) {
     return reinterpret_cast<ApplicationObject*>(application);
 }
@@ -58,43 +53,43 @@ EventEntry kApplicationEvents[] = {
 // definitions they name are filled by functions that must not run during static initialisation.
 // Classes not built yet are given as Object.
 PropertyEntry kApplicationProperties[] = {
-    {0, "MouseCursor", nullptr, Fn(objGetter), "objGetter", Fn(appMouseCursorSetter),
+    {0, "MouseCursor", nullptr, RowFunction(objGetter), "objGetter", RowFunction(appMouseCursorSetter),
      "appMouseCursorSetter", offsetof(ApplicationObject, mouseCursor), 0},
     {0, "ResourceFork", nullptr, nullptr, "appResourceForkGetter", nullptr, nullptr, 0,
      kOtherPlatformRow},
-    {0, "MDIWindow", nullptr, Fn(objGetter), "objGetter", Fn(objSetter), "objSetter",
+    {0, "MDIWindow", nullptr, RowFunction(objGetter), "objGetter", RowFunction(objSetter), "objSetter",
      offsetof(ApplicationObject, mdiWindow), 0},
-    {0, "BalloonHelpVisible", AsType(&kBooleanType), Fn(AppBalloonHelpVisibleGetter),
-     "AppBalloonHelpVisibleGetter", Fn(AppBalloonHelpVisibleSetter), "AppBalloonHelpVisibleSetter",
+    {0, "BalloonHelpVisible", AsType(&kBooleanType), RowFunction(AppBalloonHelpVisibleGetter),
+     "AppBalloonHelpVisibleGetter", RowFunction(AppBalloonHelpVisibleSetter), "AppBalloonHelpVisibleSetter",
      offsetof(ApplicationObject, balloonHelpVisible), 0},
-    {0, "MajorVersion", AsType(&kIntegerType), Fn(AppIntegerVersionStuffGetter),
+    {0, "MajorVersion", AsType(&kIntegerType), RowFunction(AppIntegerVersionStuffGetter),
      "AppIntegerVersionStuffGetter", nullptr, nullptr, 0, 0},
-    {0, "MinorVersion", AsType(&kIntegerType), Fn(AppIntegerVersionStuffGetter),
+    {0, "MinorVersion", AsType(&kIntegerType), RowFunction(AppIntegerVersionStuffGetter),
      "AppIntegerVersionStuffGetter", nullptr, nullptr, 1, 0},
-    {0, "BugVersion", AsType(&kIntegerType), Fn(AppIntegerVersionStuffGetter),
+    {0, "BugVersion", AsType(&kIntegerType), RowFunction(AppIntegerVersionStuffGetter),
      "AppIntegerVersionStuffGetter", nullptr, nullptr, 2, 0},
-    {0, "StageCode", AsType(&kIntegerType), Fn(AppIntegerVersionStuffGetter),
+    {0, "StageCode", AsType(&kIntegerType), RowFunction(AppIntegerVersionStuffGetter),
      "AppIntegerVersionStuffGetter", nullptr, nullptr, 3, 0},
-    {0, "NonReleaseVersion", AsType(&kIntegerType), Fn(AppIntegerVersionStuffGetter),
+    {0, "NonReleaseVersion", AsType(&kIntegerType), RowFunction(AppIntegerVersionStuffGetter),
      "AppIntegerVersionStuffGetter", nullptr, nullptr, 4, 0},
-    {0, "RegionCode", AsType(&kIntegerType), Fn(AppIntegerVersionStuffGetter),
+    {0, "RegionCode", AsType(&kIntegerType), RowFunction(AppIntegerVersionStuffGetter),
      "AppIntegerVersionStuffGetter", nullptr, nullptr, 5, 0},
-    {0, "ShortVersion", AsType(&kStringType), Fn(AppStringVersionStuffGetter),
+    {0, "ShortVersion", AsType(&kStringType), RowFunction(AppStringVersionStuffGetter),
      "AppStringVersionStuffGetter", nullptr, nullptr, 0, 0},
-    {0, "LongVersion", AsType(&kStringType), Fn(AppStringVersionStuffGetter),
+    {0, "LongVersion", AsType(&kStringType), RowFunction(AppStringVersionStuffGetter),
      "AppStringVersionStuffGetter", nullptr, nullptr, 1, 0},
-    {0, "PackageInfo", AsType(&kStringType), Fn(AppStringVersionStuffGetter),
+    {0, "PackageInfo", AsType(&kStringType), RowFunction(AppStringVersionStuffGetter),
      "AppStringVersionStuffGetter", nullptr, nullptr, 2, 0},
-    {0, "MenuBar", nullptr, Fn(AppMenuBarGetter), "AppMenuBarGetter",
-     Fn(AppMenuBarSetter), "AppMenuBarSetter", 0, 0},
+    {0, "MenuBar", nullptr, RowFunction(AppMenuBarGetter), "AppMenuBarGetter",
+     RowFunction(AppMenuBarSetter), "AppMenuBarSetter", 0, 0},
     {0, "DockItem", nullptr, nullptr, "AppDockItemGetter", nullptr, nullptr, 0,
      kOtherPlatformRow},
-    {0, "AutoQuit", AsType(&kBooleanType), Fn(AppAutoCloseGetter), "AppAutoCloseGetter",
-     Fn(AppAutoCloseSetter), "AppAutoCloseSetter", 0, 0},
-    {0, "ExecutableFile", nullptr, Fn(AppFolderItemGetter),
+    {0, "AutoQuit", AsType(&kBooleanType), RowFunction(AppAutoCloseGetter), "AppAutoCloseGetter",
+     RowFunction(AppAutoCloseSetter), "AppAutoCloseSetter", 0, 0},
+    {0, "ExecutableFile", nullptr, RowFunction(AppFolderItemGetter),
      "AppFolderItemGetter", nullptr, nullptr, 0, 0},
     {0, "CurrentThread", nullptr, nullptr, "QUORGetCurrentThread", nullptr, nullptr, 0, 0},
-    {0, "_CurrentEventTime", AsType(&kIntegerType), Fn(AppGetCurrentEventTime),
+    {0, "_CurrentEventTime", AsType(&kIntegerType), RowFunction(AppGetCurrentEventTime),
      "AppGetCurrentEventTime", nullptr, nullptr, 0, 0},
 };
 

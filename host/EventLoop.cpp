@@ -82,6 +82,7 @@ void RunUntilQuit() {
 }
 
 void RunEventLoopStep(LoopStep step) { RunMainLoopFrame(step); }
+void RunEventLoopStep(void (*step)(void*), void* context) { RunMainLoopFrame(step, context); }
 
 void EventLoopIteration() {
     ShowDeferredWindows();

@@ -11,6 +11,7 @@ class SubPane;
 
 void RunUntilQuit();
 void RunEventLoopStep(LoopStep step);
+void RunEventLoopStep(void (*step)(void*), void* context);
 void EventLoopIteration();
 void DoEventsStep(bool mayBlock);
 bool IsQuitting();

@@ -23,10 +23,18 @@ void RunStep(void* step) { reinterpret_cast<LoopStep>(step)(); }
 
 }  // namespace
 
+void RunMainLoopFrame(void (*step)(void*), void* context) {
+    if (!step) {
+        ReportAssertion("runtimemainloop", __LINE__, "fp");
+        return;
+    }
+    RunInHandlerFrame(step, context, StepEscaped);
+}
+
 void RunMainLoopFrame(LoopStep step) {
     if (!step) {
         ReportAssertion("runtimemainloop", __LINE__, "fp");
         return;
     }
-    RunInHandlerFrame(RunStep, reinterpret_cast<void*>(step), StepEscaped);
+    RunMainLoopFrame(RunStep, reinterpret_cast<void*>(step));
 }

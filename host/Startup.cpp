@@ -93,14 +93,6 @@ void FireDocuments(void* context) {
     }
 }
 
-void RunStepWithContext(void (*function)(void*), void* context) {
-    static void (*sFunction)(void*);
-    static void* sContext;
-    sFunction = function;
-    sContext = context;
-    RunEventLoopStep([] { sFunction(sContext); });
-}
-
 }  // namespace
 
 void InitializeRuntime() {
@@ -118,7 +110,7 @@ void InitializeRuntime() {
 void InitializeSystemScript() { sSystemScript = SystemScriptForLanguage(GetUserDefaultLangID()); }
 
 void FireApplicationOpenEvents() {
-    RunStepWithContext(FireOpen, nullptr);
+    RunEventLoopStep(FireOpen, nullptr);
     // The MDI window's own visible flag comes with the window system; until then the frame is
     // shown whenever it is not visible yet.
     if (HWND frame = MDIFrameWindow(); frame && !IsWindowVisible(frame)) ShowWindow(frame, SW_SHOW);
@@ -133,7 +125,7 @@ void FireApplicationOpenEvents() {
     }
     // Fired inside the loop's frame, as Open is, so that an exception in them reaches the
     // unhandled-exception report instead of ending the application unseen.
-    RunStepWithContext(FireDocuments, &documents);
+    RunEventLoopStep(FireDocuments, &documents);
 }
 
 extern "C" {

@@ -19,11 +19,6 @@ namespace {
 std::string Text(const string& s) { return std::string(BytesOf(s)); }
 std::string Text(StringRecord* r) { return Text(string(r)); }
 
-template <typename F>
-void* Fn(F* f) {
-    return reinterpret_cast<void*>(f);
-}
-
 // --- a small hierarchy declared as data: Shape (3 events) <- Circle (2 events, implements Paint)
 extern "C" int32_t ShapeArea(ObjectHeader*) { return 1; }
 extern "C" void ShapeSetArea(ObjectHeader*, int32_t) {}
@@ -44,9 +39,9 @@ EventEntry kShapeEvents[] = {
     {0, "Close", "", "Boolean", nullptr, 0},
 };
 PropertyEntry kShapeProperties[] = {
-    {4, "Name", AsType(&kStringType), Fn(stringGetter), "stringGetter", Fn(stringSetter),
+    {4, "Name", AsType(&kStringType), RowFunction(stringGetter), "stringGetter", RowFunction(stringSetter),
      "stringSetter", 24, 0},
-    {0, "Sides", AsType(&kIntegerType), Fn(intGetter), "intGetter", nullptr, nullptr, 28, 0},
+    {0, "Sides", AsType(&kIntegerType), RowFunction(intGetter), "intGetter", nullptr, nullptr, 28, 0},
 };
 ParameterEntry kNoParameters[1] = {};
 MethodEntry kShapeMethods[] = {
@@ -88,11 +83,11 @@ EventEntry kCircleEvents[] = {
     {0, "Moved", "", "", nullptr, 0},
 };
 EventImplementationEntry kCircleImplementations[] = {
-    {"paint", Fn(CirclePaint), "CirclePaint", 0, {}},
-    {"Open", Fn(CircleOpen), "CircleOpen", 0, {}},
+    {"paint", RowFunction(CirclePaint), "CirclePaint", 0, {}},
+    {"Open", RowFunction(CircleOpen), "CircleOpen", 0, {}},
 };
 PropertyEntry kCircleProperties[] = {
-    {0, "Radius", AsType(&kIntegerType), Fn(CircleRadius), "CircleRadius", nullptr, nullptr, 0, 0},
+    {0, "Radius", AsType(&kIntegerType), RowFunction(CircleRadius), "CircleRadius", nullptr, nullptr, 0, 0},
     {0, "Served", AsType(&kIntegerType), nullptr, nullptr, nullptr, nullptr, 0, 0},
 };
 const DefinitionFunction kCircleInterfaces[] = {Measurable};
@@ -197,16 +192,16 @@ TEST(ClassDefinition, ConversionBuildsTheClassRecord) {
     ASSERT_EQ(circle->eventCount, 5);
     const char* eventNames[] = {"Open", "Paint", "Close", "Resized", "Moved"};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Text(circle->events[i].name), eventNames[i]);
-    EXPECT_EQ(circle->events[0].vector, Fn(CircleOpen));
-    EXPECT_EQ(circle->events[1].vector, Fn(CirclePaint));
+    EXPECT_EQ(circle->events[0].vector, RowFunction(CircleOpen));
+    EXPECT_EQ(circle->events[1].vector, RowFunction(CirclePaint));
     EXPECT_EQ(circle->events[2].vector, nullptr);
     EXPECT_EQ(shape->events[1].vector, nullptr);
 
     // Accessors: the method's function, then its setter.
     ASSERT_EQ(shape->accessorCount, 2);
-    EXPECT_EQ(shape->accessors[0].function, Fn(ShapeArea));
+    EXPECT_EQ(shape->accessors[0].function, RowFunction(ShapeArea));
     EXPECT_EQ(Text(shape->accessors[0].signature), "Area%i4%o<Shape>");
-    EXPECT_EQ(shape->accessors[1].function, Fn(ShapeSetArea));
+    EXPECT_EQ(shape->accessors[1].function, RowFunction(ShapeSetArea));
     EXPECT_EQ(Text(shape->accessors[1].signature), "=Area%%o<Shape>i4");
     EXPECT_EQ(circle->accessorCount, 2);
 
@@ -214,7 +209,7 @@ TEST(ClassDefinition, ConversionBuildsTheClassRecord) {
     ASSERT_EQ(circle->propertyCount, 3);
     EXPECT_EQ(Text(circle->properties[0].descriptor), "Name%s%");
     EXPECT_EQ(circle->properties[0].parameter, 24);
-    EXPECT_EQ(circle->properties[0].getter, Fn(stringGetter));
+    EXPECT_EQ(circle->properties[0].getter, RowFunction(stringGetter));
     EXPECT_EQ(Text(circle->properties[2].descriptor), "Radius%i4%");
     EXPECT_EQ(Circle()->mPropertyTableSize, 3);
 
@@ -223,7 +218,7 @@ TEST(ClassDefinition, ConversionBuildsTheClassRecord) {
     EXPECT_EQ(circle->interfaces[0].interfaceClass, LookupObjectDefinition(Measurable()));
     EXPECT_TRUE(circle->interfaces[0].interfaceClass->isAnInterface);
     ASSERT_EQ(circle->interfaces[0].methodCount, 1);
-    EXPECT_EQ(circle->interfaces[0].methods[0].function, Fn(ShapeArea));
+    EXPECT_EQ(circle->interfaces[0].methods[0].function, RowFunction(ShapeArea));
     EXPECT_EQ(Text(circle->interfaces[0].methods[0].name), "Area%i4%o<Shape>");
 }
 
@@ -232,7 +227,7 @@ TEST(ClassDefinition, InstancesFireTheirEvents) {
     ObjectHeader* circle = CreateInstance(Circle());
     ASSERT_NE(circle, nullptr);
     EXPECT_EQ(gInitialised, (std::vector<std::string>{"Shape", "Circle"}));
-    EXPECT_EQ(FindEventInstance(circle, gShapePaint), Fn(CirclePaint));
+    EXPECT_EQ(FindEventInstance(circle, gShapePaint), RowFunction(CirclePaint));
     EXPECT_EQ(FindEventInstance(circle, gCircleResized), nullptr);
     EXPECT_EQ(FindEventInstance(nullptr, gShapePaint), nullptr);
 

@@ -14,15 +14,10 @@ extern "C" void GizmoSetSize(ObjectHeader*, int32_t) {}
 extern "C" void GizmoInit(ObjectHeader*) {}
 extern "C" int32_t GizmoOther(ObjectHeader*) { return 1; }
 
-template <typename F>
-void* Fn(F* f) {
-    return reinterpret_cast<void*>(f);
-}
-
 ParameterEntry kNone[1] = {};
 PropertyEntry kGizmoProperties[] = {
-    {0, "Size", nullptr, Fn(GizmoSize), "GizmoSizeGetter", Fn(GizmoSetSize), "GizmoSizeSetter", 0, 0},
-    {0, "Unnamed", nullptr, Fn(GizmoSize), nullptr, nullptr, nullptr, 0, 0},
+    {0, "Size", nullptr, RowFunction(GizmoSize), "GizmoSizeGetter", RowFunction(GizmoSetSize), "GizmoSizeSetter", 0, 0},
+    {0, "Unnamed", nullptr, RowFunction(GizmoSize), nullptr, nullptr, nullptr, 0, 0},
 };
 MethodEntry kGizmoMethods[] = {
     {"Size", nullptr, kNone, 0, Function(GizmoSize, "GizmoSize"),
@@ -54,11 +49,11 @@ TEST(IntrinsicClasses, RegistryByName) {
     EXPECT_EQ(FindIntrinsicClass(string("gizmo")), second);
 
     // Every named native function of the definition is in the link table now.
-    EXPECT_EQ(Linked("GizmoSize"), Fn(GizmoSize));
-    EXPECT_EQ(Linked("GizmoSetSize"), Fn(GizmoSetSize));
-    EXPECT_EQ(Linked("GizmoSizeGetter"), Fn(GizmoSize));
-    EXPECT_EQ(Linked("GizmoSizeSetter"), Fn(GizmoSetSize));
-    EXPECT_EQ(Linked("GizmoInit"), Fn(GizmoInit));
+    EXPECT_EQ(Linked("GizmoSize"), RowFunction(GizmoSize));
+    EXPECT_EQ(Linked("GizmoSetSize"), RowFunction(GizmoSetSize));
+    EXPECT_EQ(Linked("GizmoSizeGetter"), RowFunction(GizmoSize));
+    EXPECT_EQ(Linked("GizmoSizeSetter"), RowFunction(GizmoSetSize));
+    EXPECT_EQ(Linked("GizmoInit"), RowFunction(GizmoInit));
 }
 
 TEST(IntrinsicClasses, ModulesAreValidated) {
@@ -69,7 +64,7 @@ TEST(IntrinsicClasses, ModulesAreValidated) {
     for (const RecordedFailure& r : recorder.Reports()) conditions.push_back(r.condition);
     EXPECT_EQ(conditions, (std::vector<std::string>{"0 == defn->objectSize",
                                                     "NULL == defn->initializer.toc"}));
-    EXPECT_EQ(Linked("GizmoSize"), Fn(GizmoSize));  // registered all the same
+    EXPECT_EQ(Linked("GizmoSize"), RowFunction(GizmoSize));  // registered all the same
 
     RegisterIntrinsicModule(module);
     EXPECT_EQ(recorder.Last().condition, "not gIntrinsicModuleMap->HasEntry( defn->className )");
@@ -79,7 +74,7 @@ TEST(IntrinsicClasses, ModulesAreValidated) {
 
 TEST(IntrinsicClasses, ConflictingLinkNameKeepsTheFirst) {
     static PropertyEntry clash[] = {
-        {0, "Other", nullptr, Fn(GizmoOther), "GIZMOSIZE", nullptr, nullptr, 0, 0},
+        {0, "Other", nullptr, RowFunction(GizmoOther), "GIZMOSIZE", nullptr, nullptr, 0, 0},
     };
     RegisterIntrinsicClass(Gizmo("Gizmo"));
     static ObjectDefinition other;
@@ -90,7 +85,7 @@ TEST(IntrinsicClasses, ConflictingLinkNameKeepsTheFirst) {
     RegisterIntrinsicClass(&other);
     ASSERT_EQ(recorder.Count(), 1u);
     EXPECT_EQ(recorder.Last().condition, "functionPtr == oldEntry->code");
-    EXPECT_EQ(Linked("gizmosize"), Fn(GizmoSize));
+    EXPECT_EQ(Linked("gizmosize"), RowFunction(GizmoSize));
 }
 
 TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {

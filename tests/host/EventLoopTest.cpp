@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "MessagePump.h"
 #include "RaisedExceptions.h"
 #include "comms/PollableObjects.h"
 #include "core/Exceptions.h"
@@ -31,18 +32,7 @@ LRESULT CALLBACK CountingWindowProc(HWND window, UINT message, WPARAM wParam, LP
     return 0;
 }
 
-HWND MakeCountingWindow() {
-    static const ATOM atom = [] {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = CountingWindowProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "QvEventLoopProbe";
-        return RegisterClassA(&windowClass);
-    }();
-    (void)atom;
-    return CreateWindowA("QvEventLoopProbe", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
-}
+HWND MakeCountingWindow() { return MakeProbeWindow("QvEventLoopProbe", CountingWindowProc); }
 
 // Sets the quit flag when it fires, so that a loop waiting for a message that never comes ends.
 bool sWatchdogFired = false;

@@ -53,6 +53,8 @@ TEST(MainLoopFrame, NullStepIsReported) {
 
 #include <windows.h>
 
+#include "MessagePump.h"
+
 namespace {
 
 bool sInFlightAfterRaise = false;
@@ -115,18 +117,7 @@ void CALLBACK RaisingTimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
 
 HWND sWindow = nullptr;
 
-HWND ProbeWindow() {
-    static const ATOM atom = [] {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = RaisingWindowProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "QvRaiseProbe";
-        return RegisterClassA(&windowClass);
-    }();
-    (void)atom;
-    return CreateWindowA("QvRaiseProbe", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                         GetModuleHandleA(nullptr), nullptr);
-}
+HWND ProbeWindow() { return MakeProbeWindow("QvRaiseProbe", RaisingWindowProc); }
 
 // Pumps until the raise happened, for at most two seconds.
 void PumpUntilRaised() {

@@ -24,3 +24,17 @@ bool PumpMessagesUntil(Done done, DWORD timeoutMilliseconds) {
 inline void PumpMessagesFor(DWORD milliseconds) {
     PumpMessagesUntil([] { return false; }, milliseconds);
 }
+
+// A small hidden top-level window of its own class, whose messages go to procedure; the class is
+// registered on the first call for that name.
+inline HWND MakeProbeWindow(const char* className, WNDPROC procedure) {
+    WNDCLASSA windowClass = {};
+    if (!GetClassInfoA(GetModuleHandleA(nullptr), className, &windowClass)) {
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = className;
+        RegisterClassA(&windowClass);
+    }
+    return CreateWindowA(className, "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
