@@ -102,6 +102,28 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
     CloseHandle(file);
 }
 
+// A folder of the test's own as the current directory, for member files; it is left and removed
+// with the member files when the test ends.
+class MemberFileFolder {
+public:
+    explicit MemberFileFolder(const char* name) : mFolder(TempPath(name)) {
+        GetCurrentDirectoryA(MAX_PATH, mPrevious);
+        CreateDirectoryA(mFolder.c_str(), nullptr);
+        SetCurrentDirectoryA(mFolder.c_str());
+    }
+    ~MemberFileFolder() {
+        for (const char* file :
+             {"code.dat", "data.dat", "import.dat", "symbols.dat", "rsrc.dat", "options.dat"})
+            DeleteFileA(file);
+        SetCurrentDirectoryA(mPrevious);
+        RemoveDirectoryA(mFolder.c_str());
+    }
+
+private:
+    const std::string mFolder;
+    char mPrevious[MAX_PATH];
+};
+
 // Loads a payload from a file the way the runtime reads its own executable.
 bool LoadFromFile(const Payload& payload, size_t prefix = 64, int32_t offsetShift = 0) {
     uint32_t offset, length;
@@ -156,11 +178,7 @@ TEST(PayloadLoader, FindsThePayloadWhereverTheLocatorSays) {
 }
 
 TEST(PayloadLoader, FallbackFilesOfTheCurrentDirectory) {
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    const std::string folder = TempPath("qv-fallback-test");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    SetCurrentDirectoryA(folder.c_str());
+    const MemberFileFolder folder("qv-fallback-test");
 
     Payload p;
     p.code = Bytes(16, 0x90);
@@ -186,19 +204,11 @@ TEST(PayloadLoader, FallbackFilesOfTheCurrentDirectory) {
     FailureRecorder recorder;
     EXPECT_FALSE(LoadPayloadFromFallbackFiles());
     EXPECT_EQ(recorder.Last().message, "Executable is corrupt!");
-
-    for (const auto& f : files) DeleteFileA(f.name);
-    SetCurrentDirectoryA(previous);
-    RemoveDirectoryA(folder.c_str());
 }
 
 // Counts inside the fallback files beyond the bytes of their file.
 TEST(PayloadLoader, FallbackFilesWithCountsBeyondTheirBytesAreRefused) {
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    const std::string folder = TempPath("qv-corrupt-fallback-test");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    SetCurrentDirectoryA(folder.c_str());
+    const MemberFileFolder folder("qv-corrupt-fallback-test");
 
     Bytes symbols, rsrc, options;
     Put32(symbols, 0x7FFFFFFF);
@@ -225,10 +235,6 @@ TEST(PayloadLoader, FallbackFilesWithCountsBeyondTheirBytesAreRefused) {
         EXPECT_EQ(recorder.Last().message, "Executable is corrupt!") << c.fileName;
         DeleteFileA(c.fileName);
     }
-
-    DeleteFileA("code.dat");
-    SetCurrentDirectoryA(previous);
-    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(PayloadLoader, UnresolvedFunctionsAreReportedAndNothingRuns) {
