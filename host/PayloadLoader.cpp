@@ -225,9 +225,16 @@ struct Members {
     uint32_t rsrcFileOffset = 0;
 };
 
+// Whether the symbols member holds the pairs its count claims.
+bool SymbolPairsFit(const uint8_t* bytes, uint32_t size) {
+    return size >= 4 && 4 + uint64_t(Read32(bytes)) * 8 <= size;
+}
+
 // Installs the members and runs the three passes. The code member must be present and not empty.
 bool InstallMembers(const Members& members) {
-    if (!members.bytes[kMemberCode] || members.size[kMemberCode] == 0) {
+    const uint32_t symbolsSize = members.size[kMemberSymbols];
+    if (!members.bytes[kMemberCode] || members.size[kMemberCode] == 0 ||
+        (symbolsSize > 0 && !SymbolPairsFit(members.bytes[kMemberSymbols], symbolsSize))) {
         ReportCorrupt();
         return false;
     }
@@ -271,10 +278,14 @@ public:
         distance.QuadPart = position;
         return SetFilePointerEx(mHandle, distance, nullptr, method);
     }
-    uint32_t Position() {
-        LARGE_INTEGER zero{}, position{};
-        SetFilePointerEx(mHandle, zero, &position, FILE_CURRENT);
-        return static_cast<uint32_t>(position.QuadPart);
+    uint32_t Position() { return static_cast<uint32_t>(Position64()); }
+    // The bytes from the current position to the end of the file.
+    uint64_t BytesLeft() {
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(mHandle, &size)) return 0;
+        const uint64_t position = Position64();
+        const uint64_t end = static_cast<uint64_t>(size.QuadPart);
+        return end > position ? end - position : 0;
     }
     bool Read(void* buffer, uint32_t size) {
         DWORD done = 0;
@@ -286,6 +297,12 @@ public:
     }
 
 private:
+    uint64_t Position64() {
+        LARGE_INTEGER zero{}, position{};
+        SetFilePointerEx(mHandle, zero, &position, FILE_CURRENT);
+        return static_cast<uint64_t>(position.QuadPart);
+    }
+
     HANDLE mHandle = INVALID_HANDLE_VALUE;
 };
 
@@ -296,6 +313,9 @@ bool ReadMember(FileReader& file, int index, Members& members) {
     const bool alwaysRead = index <= kMemberImport;
     if (count < 0 && alwaysRead) return false;
     if (count <= 0) return true;
+    // A count is held against what the file still has before anything is allocated for it: a
+    // corrupt count must not end the process as out of memory.
+    if (static_cast<uint64_t>(count) > file.BytesLeft()) return false;
     if (index == kMemberRsrc) members.rsrcFileOffset = file.Position();
     uint8_t* bytes = index == kMemberCode ? AllocateCode(count)
                                           : static_cast<uint8_t*>(GuardedNew(count));

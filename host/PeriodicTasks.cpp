@@ -11,14 +11,28 @@ SimpleVector<PeriodicTask*> sTasks;
 
 int32_t sAutoWaitCursorCount = 0;
 
-// Walks the tasks from the newest to the oldest. The count is read again before every step, and
-// the walk ends once the index is no longer below it, so a Run that deletes tasks (itself among
-// them) shortens the walk rather than leaving it on a freed task.
+// The number of the latest pass over the list; no pass has the number 0.
+uint32_t sLastPass = 0;
+
+// Visits, newest first, each task that is listed when the pass begins, once. A Run may delete
+// tasks, itself among them, and make new ones: a deletion shifts only the later entries down and
+// a new task goes at the end, so the tasks still to visit stay below the last visited index, and
+// their mark tells them from the tasks made during the pass. A pass that begins inside a Run (the
+// Run switched threads or pumped messages) takes the marks over: the outer pass then ends, the
+// inner one having visited what the outer had yet to visit.
 template <typename Visit>
-void WalkNewestFirst(Visit visit) {
-    for (int32_t i = static_cast<int32_t>(sTasks.size()) - 1;
-         i >= 0 && i < static_cast<int32_t>(sTasks.size()); --i)
-        visit(sTasks.mBuf[i]);
+void VisitEachListedTaskOnce(Visit visit) {
+    if (++sLastPass == 0) sLastPass = 1;
+    const uint32_t pass = sLastPass;
+    for (uint32_t i = 0; i < sTasks.size(); ++i) sTasks.mBuf[i]->mPass = pass;
+    uint32_t next = sTasks.size();
+    while (next > 0) {
+        PeriodicTask* task = sTasks.mBuf[--next];
+        if (task->mPass != pass) continue;
+        task->mPass = 0;
+        visit(task);
+        if (next > sTasks.size()) next = sTasks.size();
+    }
 }
 
 }  // namespace
@@ -53,20 +67,17 @@ void RunDuePeriodicTasks(bool onlyWithoutTimer) {
             anyWithoutTimer = sTasks.mBuf[i]->mTimerId == 0;
         if (!anyWithoutTimer) return;
     }
-    WalkNewestFirst([onlyWithoutTimer](PeriodicTask* task) {
+    const int32_t now = TickCount60();
+    VisitEachListedTaskOnce([onlyWithoutTimer, now](PeriodicTask* task) {
         if (onlyWithoutTimer && task->mTimerId != 0) return;
-        // The clock is read for each task: a task that already ran in this walk and comes round
-        // again (a Run removed an entry below it) then shows the ticks since that run, not a
-        // reading from before it, which would look like a whole turn of the counter.
-        const int32_t now = TickCount60();
         if (TicksElapsed(task->mLastRun, now) < task->mPeriod) return;
-        task->mLastRun = now;
+        task->mLastRun = TickCount60();
         task->Run();
     });
 }
 
 void PeriodicTaskTimerCallback(int32_t timerId) {
-    WalkNewestFirst([timerId](PeriodicTask* task) {
+    VisitEachListedTaskOnce([timerId](PeriodicTask* task) {
         if (task->mTimerId == timerId) task->Run();
     });
 }

@@ -26,13 +26,17 @@ public:
     int32_t mTimerId = 0;  // the id of the task's timer callback; 0: no system timer
     int32_t mLastRun = 0;  // the tick of the last run through RunDuePeriodicTasks
     int32_t mPeriod;       // in ticks
+    uint32_t mPass = 0;    // the pass that has yet to visit the task; 0: none
 };
 
 // Runs, newest task first, every task whose period has elapsed since its last run; with the flag
-// set only the tasks that have no system timer.
+// set only the tasks that have no system timer. Each task listed when the pass begins is visited
+// once, whatever the runs remove or add; a task removed before its turn does not run, and one
+// added during the pass waits for the next.
 void RunDuePeriodicTasks(bool onlyWithoutTimer);
 
-// The timer callback of every task: runs, newest first, the tasks whose timer has that id.
+// The timer callback of every task: runs, newest first, the tasks whose timer has that id, each at
+// most once, as RunDuePeriodicTasks does.
 void PeriodicTaskTimerCallback(int32_t timerId);
 
 extern "C" {

@@ -6,7 +6,10 @@ Usage: tools/gen-case-tables.py [--unicode-dir DIR] [--output FILE]
 Reads CaseFolding.txt and UnicodeData.txt from DIR (default /usr/share/unicode, which Debian's
 package unicode-data provides) and writes two tables of (source, target) pairs of 16-bit code
 points, each sorted by source:
-  CaseFoldPairs   the simple case foldings (statuses C and S)
+  CaseFoldPairs   the simple case foldings (statuses C and S), which give lower case. Where the
+                  folding goes from a small letter to its capital (the Cherokee letters, since
+                  Unicode 8), the pair is taken the other way: the capital and its simple
+                  lower-case mapping (UnicodeData field 13).
   CaseUpperPairs  the simple upper-case mappings (UnicodeData field 12)
 Only pairs whose source and target both lie at or below U+FFFF are kept. Re-run it and commit the
 result when the Unicode data is updated.
@@ -45,17 +48,46 @@ def read_fold_pairs(path):
     return sorted(pairs.items()), version
 
 
-def read_upper_pairs(path):
-    pairs = {}
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            fields = line.rstrip("\n").split(";")
-            if len(fields) < 13 or not fields[12]:
-                continue
-            source = int(fields[0], 16)
-            target = int(fields[12], 16)
-            if source <= 0xFFFF and target <= 0xFFFF and source != target:
-                pairs[source] = target
+class UnicodeData:
+    """The general category and the simple upper- and lower-case mappings of the code points up
+    to U+FFFF that UnicodeData.txt lists one by one."""
+
+    def __init__(self, path):
+        self.category = {}
+        self.upper = {}
+        self.lower = {}
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                fields = line.rstrip("\n").split(";")
+                if len(fields) < 14:
+                    continue
+                code = int(fields[0], 16)
+                if code > 0xFFFF:
+                    continue
+                self.category[code] = fields[2]
+                for mapping, field in ((self.upper, fields[12]), (self.lower, fields[13])):
+                    if field and int(field, 16) <= 0xFFFF and int(field, 16) != code:
+                        mapping[code] = int(field, 16)
+
+    def upper_pairs(self):
+        return sorted(self.upper.items())
+
+
+def lower_case_pairs(fold, data):
+    """The folding pairs as lower-case pairs: a pair that folds a letter onto a capital becomes
+    the capital and its simple lower-case mapping, so lower case never gives a capital."""
+    pairs = dict(fold)
+    for source, target in fold:
+        if data.category.get(target) != "Lu":
+            continue
+        small = data.lower.get(target)
+        if small is None:
+            sys.exit("gen-case-tables: U+%04X folds to the capital U+%04X, which has no lower case"
+                     % (source, target))
+        if target in pairs:
+            sys.exit("gen-case-tables: the capital U+%04X is already folded" % target)
+        del pairs[source]
+        pairs[target] = small
     return sorted(pairs.items())
 
 
@@ -76,7 +108,9 @@ def main():
     args = parser.parse_args()
 
     fold, version = read_fold_pairs(os.path.join(args.unicode_dir, "CaseFolding.txt"))
-    upper = read_upper_pairs(os.path.join(args.unicode_dir, "UnicodeData.txt"))
+    data = UnicodeData(os.path.join(args.unicode_dir, "UnicodeData.txt"))
+    fold = lower_case_pairs(fold, data)
+    upper = data.upper_pairs()
     if not fold or not upper:
         sys.exit("gen-case-tables: no case data found in " + args.unicode_dir)
 
@@ -86,7 +120,8 @@ def main():
         "",
         '#include "CaseTables.h"',
         "",
-        f"// Simple case foldings (statuses C and S) up to U+FFFF: {len(fold)} pairs.",
+        "// Simple case foldings (statuses C and S) up to U+FFFF, those onto a capital taken the other",
+        f"// way: {len(fold)} pairs.",
     ]
     emit_table(out, "CaseFoldPairs", fold)
     out.append(f"// Simple upper-case mappings up to U+FFFF: {len(upper)} pairs.")

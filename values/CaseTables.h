@@ -8,7 +8,8 @@ struct CasePair {
     uint16_t target;
 };
 
-// Simple case foldings (statuses C and S), sorted by source; sources are unique, targets are not.
+// Simple case foldings (statuses C and S), except that a letter folding onto its capital gives way
+// to the capital and its lower case (Cherokee); sorted by source; sources are unique, targets are not.
 extern const CasePair CaseFoldPairs[];
 extern const int32_t kCaseFoldPairsCount;
 // Simple upper-case mappings, sorted by source.

@@ -7,7 +7,8 @@
 
 // The simple upper-case mapping (U+03C2 ς gives U+03A3 Σ); cp itself when it has none.
 uint32_t UnicodeToUpper(uint32_t codePoint);
-// The simple case folding (U+212A Kelvin sign gives U+006B k); cp itself when it has none.
+// The simple case folding (U+212A Kelvin sign gives U+006B k), which never gives a capital: the
+// Cherokee capitals give their small letters, which stay as they are; cp itself when it has none.
 uint32_t UnicodeToLower(uint32_t codePoint);
 
 // Map length bytes of UTF-8 text into a new NUL-terminated block from GuardedNew (the caller frees

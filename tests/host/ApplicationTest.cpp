@@ -368,6 +368,19 @@ TEST(ApplicationVersion, FileVersionFields) {
                 << c.text << " field " << field;
 }
 
+// The test program carries the runtime's resources: the readers find its version block.
+TEST(ApplicationVersion, ReadsTheRuntimesOwnVersionResource) {
+    const int32_t numbers[] = {1, 0, 0, -1, 0};  // Major, Minor, Bug, StageCode, NonRelease
+    for (int32_t kind = 0; kind < 5; ++kind)
+        EXPECT_EQ(Win32NonIDEIntVer(kind), numbers[kind]) << "kind " << kind;
+    const char* const texts[] = {"1.0.0", "Quorvane Runtime 1.0.0", "Quorvane Runtime"};
+    for (int32_t kind = 0; kind < 3; ++kind) {
+        StringRecord* text = Win32NonIDEStringVer(kind);
+        EXPECT_EQ(Text(text), texts[kind]) << "kind " << kind;
+        RuntimeUnlockString(text);
+    }
+}
+
 TEST(ApplicationVersion, OtherPlatformFormsAndUnknownKinds) {
     EXPECT_EQ(MacNonIDEIntVer(), -1);
     EXPECT_EQ(MacNonIDEStringVer(), nullptr);

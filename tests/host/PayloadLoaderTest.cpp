@@ -64,10 +64,15 @@ struct Payload {
         std::memcpy(&code[offset], &next, 4);
     }
 
+    // A member whose count claims other than its size: its index (kMemberCount: none) and count.
+    int miscounted = kMemberCount;
+    uint32_t claimedCount = 0;
+
     Bytes Members() const {
         Bytes all;
+        int index = 0;
         for (const Bytes* member : {&code, &data, &import, &symbols, &rsrc, &options}) {
-            Put32(all, uint32_t(member->size()));
+            Put32(all, index++ == miscounted ? claimedCount : uint32_t(member->size()));
             all.insert(all.end(), member->begin(), member->end());
         }
         return all;
@@ -96,6 +101,28 @@ void WriteFile(const std::string& path, const Bytes& bytes) {
     ::WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr);
     CloseHandle(file);
 }
+
+// A folder of the test's own as the current directory, for member files; it is left and removed
+// with the member files when the test ends.
+class MemberFileFolder {
+public:
+    explicit MemberFileFolder(const char* name) : mFolder(TempPath(name)) {
+        GetCurrentDirectoryA(MAX_PATH, mPrevious);
+        CreateDirectoryA(mFolder.c_str(), nullptr);
+        SetCurrentDirectoryA(mFolder.c_str());
+    }
+    ~MemberFileFolder() {
+        for (const char* file :
+             {"code.dat", "data.dat", "import.dat", "symbols.dat", "rsrc.dat", "options.dat"})
+            DeleteFileA(file);
+        SetCurrentDirectoryA(mPrevious);
+        RemoveDirectoryA(mFolder.c_str());
+    }
+
+private:
+    const std::string mFolder;
+    char mPrevious[MAX_PATH];
+};
 
 // Loads a payload from a file the way the runtime reads its own executable.
 bool LoadFromFile(const Payload& payload, size_t prefix = 64, int32_t offsetShift = 0) {
@@ -151,11 +178,7 @@ TEST(PayloadLoader, FindsThePayloadWhereverTheLocatorSays) {
 }
 
 TEST(PayloadLoader, FallbackFilesOfTheCurrentDirectory) {
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    const std::string folder = TempPath("qv-fallback-test");
-    CreateDirectoryA(folder.c_str(), nullptr);
-    SetCurrentDirectoryA(folder.c_str());
+    const MemberFileFolder folder("qv-fallback-test");
 
     Payload p;
     p.code = Bytes(16, 0x90);
@@ -181,10 +204,37 @@ TEST(PayloadLoader, FallbackFilesOfTheCurrentDirectory) {
     FailureRecorder recorder;
     EXPECT_FALSE(LoadPayloadFromFallbackFiles());
     EXPECT_EQ(recorder.Last().message, "Executable is corrupt!");
+}
 
-    for (const auto& f : files) DeleteFileA(f.name);
-    SetCurrentDirectoryA(previous);
-    RemoveDirectoryA(folder.c_str());
+// Counts inside the fallback files beyond the bytes of their file.
+TEST(PayloadLoader, FallbackFilesWithCountsBeyondTheirBytesAreRefused) {
+    const MemberFileFolder folder("qv-corrupt-fallback-test");
+
+    Bytes symbols, rsrc, options;
+    Put32(symbols, 0x7FFFFFFF);
+    Put32(symbols, 0);
+    Put32(symbols, 0);
+    Put32(rsrc, 0x54455854);  // 'TEXT'
+    Put16(rsrc, 128);
+    Put32(rsrc, 0);
+    Put32(rsrc, 0x7FFFFFFF);
+    rsrc.push_back('x');
+    options.push_back(0);
+    Put32(options, 0x7FFFFFFF);
+    options.push_back('x');
+    const struct {
+        const char* fileName;
+        const Bytes& bytes;
+    } cases[] = {{"symbols.dat", symbols}, {"rsrc.dat", rsrc}, {"options.dat", options}};
+    WriteFile("code.dat", Bytes(8, 0xCC));
+    for (const auto& c : cases) {
+        WriteFile(c.fileName, c.bytes);
+        FailureRecorder recorder;
+        EXPECT_FALSE(LoadPayloadFromFallbackFiles()) << c.fileName;
+        ASSERT_EQ(recorder.Count(), 1u) << c.fileName;
+        EXPECT_EQ(recorder.Last().message, "Executable is corrupt!") << c.fileName;
+        DeleteFileA(c.fileName);
+    }
 }
 
 TEST(PayloadLoader, UnresolvedFunctionsAreReportedAndNothingRuns) {
@@ -354,6 +404,45 @@ TEST(PayloadLoader, CorruptPayloadsAreRefused) {
     Put16(cases.back().payload.rsrc, 128);
     Put32(cases.back().payload.rsrc, 0);
     Put32(cases.back().payload.rsrc, 1000);
+    // Counts beyond the bytes left in the file: refused before anything is allocated for them,
+    // rather than ending the process as out of memory.
+    const struct {
+        const char* what;
+        PayloadMemberIndex member;
+        uint32_t count;
+    } miscounts[] = {
+        {"code count beyond the file", kMemberCode, 0x7FFFFFFF},
+        {"data count beyond the file", kMemberData, 0x7FFFFFFF},
+        {"import count beyond the file", kMemberImport, 0x7FFFFFFF},
+        {"symbols count beyond the file", kMemberSymbols, 0x7FFFFFFF},
+        {"rsrc count beyond the file", kMemberRsrc, 0x7FFFFFFF},
+        {"options count beyond the file", kMemberOptions, 0x7FFFFFFF},
+        {"options count one byte beyond the file", kMemberOptions, 4},
+        {"data count taking the members after it", kMemberData, 24},
+    };
+    for (const auto& m : miscounts) {
+        cases.push_back({m.what, {}, 0});
+        cases.back().payload.data = Bytes(4, 7);
+        cases.back().payload.options = Bytes(3, 0);
+        cases.back().payload.miscounted = m.member;
+        cases.back().payload.claimedCount = m.count;
+    }
+    // Counts inside members beyond the member.
+    cases.push_back({"symbols with more pairs than the member holds", {}, 0});
+    Put32(cases.back().payload.symbols, 0x7FFFFFFF);
+    Put32(cases.back().payload.symbols, 0);
+    Put32(cases.back().payload.symbols, 0);
+    cases.push_back({"symbols member too short for its count", {}, 0});
+    cases.back().payload.symbols = {1, 0};
+    cases.push_back({"resource length beyond the member", {}, 0});
+    Put32(cases.back().payload.rsrc, 0x54455854);
+    Put16(cases.back().payload.rsrc, 128);
+    Put32(cases.back().payload.rsrc, 0);
+    Put32(cases.back().payload.rsrc, 0x7FFFFFFF);
+    cases.push_back({"MDI caption beyond the member", {}, 0});
+    cases.back().payload.options.push_back(0);
+    Put32(cases.back().payload.options, 0x7FFFFFFF);
+    cases.back().payload.options.insert(cases.back().payload.options.end(), {'D', 'o', 'c'});
 
     for (const Case& c : cases) {
         FailureRecorder recorder;
@@ -364,7 +453,7 @@ TEST(PayloadLoader, CorruptPayloadsAreRefused) {
         WriteFile(path, file);
         EXPECT_FALSE(LoadPayloadFromFile(string(path.c_str()), offset, length)) << c.what;
         DeleteFileA(path.c_str());
-        ASSERT_GE(recorder.Count(), 1u) << c.what;
+        ASSERT_EQ(recorder.Count(), 1u) << c.what;
         EXPECT_EQ(recorder.Last().message, "Executable is corrupt!") << c.what;
     }
 

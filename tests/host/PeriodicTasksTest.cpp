@@ -131,40 +131,75 @@ TEST_F(PeriodicTasksTest, FlagSetRunsOnlyTasksWithoutSystemTimer) {
     EXPECT_EQ(sLog, "C");
 }
 
-// Runs that delete tasks shorten the walk; no task runs after it is deleted, and none twice. The
-// clock moves on a tick at every reading, so a task that comes round again in the walk has just run.
-TEST_F(PeriodicTasksTest, RunThatDeletesTasksKeepsTheWalkSound) {
+// Each task listed when a pass begins runs at most once in it, newest first, whatever the runs
+// delete or add; a task deleted before its turn does not run, one added waits for the next pass.
+// The same runs go through a pass with period 0, a pass with period 1 whose runs each last a tick
+// (the clock moves a tick at every reading), and the runner's own timer callback.
+TEST_F(PeriodicTasksTest, EachListedTaskRunsOncePerPassWhateverARunDeletesOrAdds) {
+    enum Mode { kPeriodZero, kRunLongerThanATick, kTimerCallback };
+    const struct {
+        const char* name;
+        Mode mode;
+    } modes[] = {{"pass, period 0", kPeriodZero},
+                 {"pass, period 1, runs longer than a tick", kRunLongerThanATick},
+                 {"timer callback", kTimerCallback}};
+    // Tasks A to D, made in that order; the runner deletes the victims, then makes task E.
     const struct {
         const char* name;
         int runner;
         std::vector<int> victims;
-        const char* expected;
+        bool adds;
+        const char* pass;       // the log of the pass
+        const char* nextPass;   // the log of the pass after it
     } cases[] = {
-        {"itself", 2, {2}, "CBA"},
-        {"an older task", 2, {0}, "CB"},
-        {"a newer task, already run", 1, {2}, "CBA"},
-        {"every other task", 2, {0, 1}, "C"},
-        {"every task", 2, {0, 1, 2}, "C"},
+        {"deletes itself", 2, {2}, false, "DCBA", "DBA"},
+        {"deletes the oldest", 2, {0}, false, "DCB", "DCB"},
+        {"deletes one in the middle", 2, {1}, false, "DCA", "DCA"},
+        {"deletes the oldest, being the newest", 3, {0}, false, "DCB", "DCB"},
+        {"deletes a newer one, already run", 1, {3}, false, "DCBA", "CBA"},
+        {"deletes itself and an older one", 2, {2, 0}, false, "DCB", "DB"},
+        {"deletes every other task", 2, {0, 1, 3}, false, "DC", "C"},
+        {"deletes every task", 2, {0, 1, 2, 3}, false, "DC", ""},
+        {"adds a task", 2, {}, true, "DCBA", "EDCBA"},
+        {"deletes the oldest and adds a task", 3, {0}, true, "DCB", "EDCB"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        sLog.clear();
-        sClockStep = 17;
-        MakeTasks(3, 5, false);
-        mTasks[c.runner]->mOnRun = Deleter(c.victims);
-        RunDuePeriodicTasks(false);
-        EXPECT_EQ(sLog, c.expected);
+    for (const auto& mode : modes) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(mode.name) + ", " + c.name);
+            const bool timers = mode.mode == kTimerCallback;
+            MakeTasks(4, mode.mode == kPeriodZero ? 0 : 1, timers);
+            LoggingTask* runner = mTasks[c.runner];
+            const int32_t runnerTimer = runner->mTimerId;
+            std::function<void()> deleteVictims = Deleter(c.victims);
+            const bool adds = c.adds;
+            // The runner may delete itself, and this action with it: it copies what it needs.
+            runner->mOnRun = [this, deleteVictims, adds, timers] {
+                std::vector<LoggingTask*>& tasks = mTasks;
+                const std::function<void()> deleteThem = deleteVictims;
+                const bool add = adds, withTimer = timers;
+                deleteThem();
+                if (add) tasks.push_back(new LoggingTask('E', 1, withTimer));
+            };
+            if (mode.mode == kRunLongerThanATick) sClockStep = 17;
+            if (timers) {
+                PeriodicTaskTimerCallback(runnerTimer);
+                EXPECT_EQ(sLog, std::string(1, 'A' + c.runner));
+            } else {
+                RunDuePeriodicTasks(false);
+                EXPECT_EQ(sLog, c.pass);
+            }
 
-        // The survivors are still in the list, the deleted ones are gone.
-        sLog.clear();
-        sClockMilliseconds += 1000;
-        RunDuePeriodicTasks(false);
-        std::string survivors;
-        for (int i = 2; i >= 0; --i)
-            if (mTasks[i]) survivors += mTasks[i]->mName;
-        EXPECT_EQ(sLog, survivors);
-        TearDown();
-        SetUp();
+            // The survivors, the added task among them, are listed once each.
+            sLog.clear();
+            sClockStep = 0;
+            sClockMilliseconds += 1000;
+            for (LoggingTask* task : mTasks)
+                if (task) task->mOnRun = nullptr;
+            RunDuePeriodicTasks(false);
+            EXPECT_EQ(sLog, c.nextPass);
+            TearDown();
+            SetUp();
+        }
     }
 }
 

@@ -70,6 +70,16 @@ TEST(UnicodeCase, CodePointMappings) {
         {0xFF3A, 0xFF3A, 0xFF5A},
         {0xFF5A, 0xFF3A, 0xFF5A},
         {0x4E2D, 0x4E2D, 0x4E2D},
+        // Cherokee: the folding maps the small letters onto their capitals; lower case still
+        // gives the small letters and upper case the capitals.
+        {0x13A0, 0x13A0, 0xAB70},
+        {0xAB70, 0x13A0, 0xAB70},
+        {0x13EF, 0x13EF, 0xABBF},
+        {0xABBF, 0x13EF, 0xABBF},
+        {0x13F0, 0x13F0, 0x13F8},
+        {0x13F8, 0x13F0, 0x13F8},
+        {0x13F5, 0x13F5, 0x13FD},
+        {0x13FD, 0x13F5, 0x13FD},
         // Above U+FFFF nothing maps, least of all through the low 16 bits (0x61, 0x41, 0x3C3).
         {0x10061, 0x10061, 0x10061},
         {0x10041, 0x10041, 0x10041},
@@ -98,6 +108,16 @@ TEST(UnicodeCase, MapsCoverTheWholeTables) {
         EXPECT_LT(CaseFoldPairs[i - 1].source, CaseFoldPairs[i].source);
 }
 
+// Lower case is the folded value, so no folded value may be a capital: a code point that some
+// letter upper-cases to.
+TEST(UnicodeCase, NoFoldedValueIsACapital) {
+    for (int32_t i = 0; i < kCaseFoldPairsCount; ++i)
+        for (int32_t k = 0; k < kCaseUpperPairsCount; ++k)
+            ASSERT_NE(CaseFoldPairs[i].target, CaseUpperPairs[k].target)
+                << std::hex << "U+" << CaseFoldPairs[i].source << " folds to the capital U+"
+                << CaseFoldPairs[i].target << " of U+" << CaseUpperPairs[k].source;
+}
+
 TEST(UnicodeCase, Utf8TextMappings) {
     struct Case {
         const char* name;
@@ -122,6 +142,11 @@ TEST(UnicodeCase, Utf8TextMappings) {
          "hello \xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xB5"},
         {"lower", Utf8ToLower, "\xC8\xBA\xC8\xBA\xC8\xBA", "\xE2\xB1\xA5\xE2\xB1\xA5\xE2\xB1\xA5"},
         {"lower", Utf8ToLower, "\xE2\x84\xAA", "k"},
+        // Cherokee capitals U+13A0 U+13F5 and small letters U+AB70 U+13FD.
+        {"lower", Utf8ToLower, "\xE1\x8E\xA0\xE1\x8F\xB5\xEA\xAD\xB0\xE1\x8F\xBD",
+         "\xEA\xAD\xB0\xE1\x8F\xBD\xEA\xAD\xB0\xE1\x8F\xBD"},
+        {"upper", Utf8ToUpper, "\xE1\x8E\xA0\xE1\x8F\xB5\xEA\xAD\xB0\xE1\x8F\xBD",
+         "\xE1\x8E\xA0\xE1\x8F\xB5\xE1\x8E\xA0\xE1\x8F\xB5"},
         {"title", Utf8ToTitle, "hELLO wORLD", "Hello World"},
         {"title", Utf8ToTitle, "a\xC2\xA0" "b", "A\xC2\xA0" "B"},  // after a no-break space
         {"title", Utf8ToTitle, "a\tb\nc", "A\tB\nC"},
@@ -181,6 +206,8 @@ TEST(UnicodeCase, Utf16TextMappings) {
         // Surrogates pass unchanged: U+10428 stays as it is.
         {"upper", Utf16ToUpper, u"x\U00010428y", u"X\U00010428Y"},
         {"lower", Utf16ToLower, u"X\U00010400Y", u"x\U00010400y"},
+        {"lower", Utf16ToLower, u"\u13A0\u13F5\uAB70\u13FD", u"\uAB70\u13FD\uAB70\u13FD"},
+        {"upper", Utf16ToUpper, u"\u13A0\u13F5\uAB70\u13FD", u"\u13A0\u13F5\u13A0\u13F5"},
         {"upper", Utf16ToUpper, u"", u""},
     };
     for (const Case& c : cases) EXPECT_TRUE(MapUtf16(c.mapper, c.text) == c.expected) << c.name;
@@ -242,6 +269,8 @@ TEST(UnicodeCase, Compare) {
         {"\xC3\xA9", "\xC3\x89", false, 1},
         {"\xCF\x83\xCF\x82", "\xCE\xA3\xCE\xA3", true, 0},         // σς, ΣΣ
         {"\xC2\xB5", "\xCE\xBC", true, 0},                       // micro sign and mu
+        {"\xE1\x8E\xA0\xE1\x8F\xB5", "\xEA\xAD\xB0\xE1\x8F\xBD", true, 0},  // Cherokee
+        {"\xE1\x8E\xA0", "\xEA\xAD\xB0", false, -1},
         {"z", "\xC3\xA9", false, -1},                            // by code point, not by letter
         {"\xEF\xBD\x81", "\xF0\x90\x80\x80", false, -1},         // U+FF41 before U+10000
         {"\xF0\x90\x81\xA1", "a", true, 1},                      // U+10061 is not 'a'
@@ -272,6 +301,7 @@ TEST(UnicodeCase, CompareUtf16) {
         {u"\u03C3\u03C2", u"\u03A3\u03A3", true, 0},
         {u"\u03C3\u03C2", u"\u03A3\u03A3", false, 1},
         {u"", u"", true, 0},
+        {u"\u13A0\u13F5", u"\uAB70\u13FD", true, 0},  // Cherokee capitals and small letters
         {u"\uFF41", u"\U00010000", false, 1},  // by unit: U+FF41 after the lead surrogate
     };
     for (const Case& c : cases) {
