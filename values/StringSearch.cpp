@@ -64,9 +64,14 @@ int32_t FindUtf8(int32_t k, const string& s, const string& find, bool byteOffset
                                  : Utf8AdvanceChars(text.begin, text.end, k);
     const unsigned char* afterFirst = pattern.begin;
     const uint32_t first = UpperOf(Utf8DecodeNext(afterFirst, pattern.end));
-    const int32_t patternLength = find.Length();
-    for (; text.end - p >= patternLength; ++p) {
-        if (IsContinuation(*p)) continue;
+    // The bytes at which a match can begin: the ASCII forms of the first code point, and the
+    // first byte of every longer character. The scan skips all others without decoding.
+    bool startable[256] = {};
+    for (int b = 0xC0; b < 256; ++b) startable[b] = true;
+    for (int b = 0; b < 0x80; ++b) startable[b] = UpperOf(uint32_t(b)) == first;
+    const unsigned char* const last = text.end - find.Length();  // the last place a match fits
+    for (; p <= last; ++p) {
+        if (!startable[*p]) continue;
         const unsigned char* next = p;
         const uint32_t c = *p < 0x80 ? (++next, UpperOf(*p)) : UpperOf(Utf8DecodeNext(next, text.end));
         if (c != first || !Utf8MatchesAt(next, text.end, afterFirst, pattern.end)) continue;
@@ -169,7 +174,15 @@ OccurrenceSearch::OccurrenceSearch(const string& text, const string& pattern, Se
 int32_t OccurrenceSearch::Next(int32_t from) const {
     if (from > mText.Length()) return -1;
     switch (mMode) {
-    case SearchMode::kExact: return FindSubstring(from, mText, mPattern);
+    case SearchMode::kExact:
+        // A one-byte delimiter, the common case of fields and splits, needs no more than memchr.
+        if (mPattern.Length() == 1) {
+            if (from < 0) from = 0;
+            const char* text = mText.CString();
+            const void* at = std::memchr(text + from, mPattern.CString()[0], size_t(mText.Length() - from));
+            return at ? int32_t(static_cast<const char*>(at) - text) : -1;
+        }
+        return FindSubstring(from, mText, mPattern);
     case SearchMode::kDoubleByte:
         return FindUpperDoubleByte(from, mUpperText, mUpperPattern, mText.Encoding() == kEncodingUTF16);
     case SearchMode::kCaseless: break;
