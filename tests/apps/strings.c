@@ -1,45 +1,6 @@
 /* Calls the string library and an array's Sort slot as compiled code does, and writes what it got
  * to standard output as one line. */
-#include "sdk/QuorvaneRuntime.h"
-
-QV_DECLARE_FUNCTION(kernel32, GetStdHandle, void*, (uint32_t which));
-QV_DECLARE_FUNCTION(kernel32, WriteFile, int32_t,
-                    (void* file, const void* bytes, uint32_t count, uint32_t* written,
-                     void* overlapped));
-
-#define kStandardOutput ((uint32_t)-11)
-
-static char sLine[256];
-static int32_t sLength;
-
-static void Append(const char* bytes, int32_t count) {
-    int32_t i;
-    for (i = 0; i < count && sLength < (int32_t)sizeof sLine; i++) sLine[sLength++] = bytes[i];
-}
-
-static void AppendText(const char* text) {
-    int32_t count = 0;
-    while (text[count]) count++;
-    Append(text, count);
-}
-
-static void AppendNumber(int32_t value) {
-    char digits[12];
-    int32_t count = 0;
-    uint32_t rest = value < 0 ? 0u - (uint32_t)value : (uint32_t)value;
-    if (value < 0) Append("-", 1);
-    do {
-        digits[sizeof digits - 1 - count++] = (char)('0' + rest % 10);
-        rest /= 10;
-    } while (rest);
-    Append(digits + sizeof digits - count, count);
-}
-
-static void AppendString(StringRecord* record) {
-    Append("\"", 1);
-    if (record) Append((const char*)record->buffer + 1, record->length);
-    Append("\"", 1);
-}
+#include "OutputLine.h"
 
 typedef void(QV_CDECL* SetInteger)(ArrayRecord* array, int32_t value, int32_t index);
 
@@ -52,7 +13,6 @@ void QvMain(void) {
     ArrayRecord* integers = CreateArray(1, kArrayInt32, 4);
     StringRecord* joined;
     int32_t i;
-    uint32_t written;
 
     parts->operations->Sort(parts);
     joined = StringJoin(parts, QV_LITERAL(" "));
@@ -79,7 +39,7 @@ void QvMain(void) {
         AppendNumber(((const int32_t*)integers->data)[i]);
     }
     AppendText("\n");
-    WriteFile(GetStdHandle(kStandardOutput), sLine, (uint32_t)sLength, &written, 0);
+    WriteLine();
 
     RuntimeUnlockArray(integers);
     RuntimeUnlockArray(parts);
