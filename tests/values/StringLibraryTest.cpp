@@ -59,6 +59,15 @@ std::string Texts(ArrayRecord* array) {
 
 // --- character tables ---
 
+// A suite of its own, so that it runs in a process where no tables have been selected yet: text of
+// an encoding without a usable code page still searches and folds ASCII letters.
+TEST(CharacterTablesUnselected, SingleByteTextBeforeAnySelection) {
+    const string s = Tagged("Hello", 0x7FFE);
+    EXPECT_FALSE(SelectCharacterTables(0x7FFE));
+    EXPECT_EQ(StringInStr(1, s.Record(), Tagged("LL", 0x7FFE).Record()), 3);
+    EXPECT_EQ(StringCountFields(s.Record(), Tagged("L", 0x7FFE).Record()), 3);
+}
+
 TEST(CharacterTables, SelectionByEncoding) {
     EXPECT_FALSE(SelectCharacterTables(kEncodingUTF8));
     EXPECT_EQ(CurrentUpperTable()['a'], 'A');
