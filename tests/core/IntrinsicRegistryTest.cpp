@@ -106,8 +106,9 @@ TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {
             sawRuntime = true;
             EXPECT_EQ(row->returnType, Runtime()->AsType());
         }
-        if (std::string(row->name) == "EndOfLine")
+        if (std::string(row->name) == "EndOfLine") {
             EXPECT_EQ(row->returnType, GetEndOfLineDefinition()->AsType());
+        }
         // Split, SplitB and Join cut at one space unless told otherwise.
         const std::string name = row->name;
         if (name == "Split" || name == "SplitB" || name == "Join") {

@@ -354,7 +354,9 @@ TEST(Replace, FirstAndAllOccurrences) {
         string out;
         replaceAll(reinterpret_cast<string*>(&out), &s, &c.find, &c.replacement);
         EXPECT_EQ(BytesOf(out), c.all);
-        if (!out.IsEmpty()) EXPECT_EQ(out.Encoding(), s.Encoding());
+        if (!out.IsEmpty()) {
+            EXPECT_EQ(out.Encoding(), s.Encoding());
+        }
     }
 }
 
