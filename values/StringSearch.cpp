@@ -149,6 +149,8 @@ int32_t DBCSInStrCaseless(int32_t start, const string& s, const string& find) {
 
 string InEncodingOf(const string& text, uint32_t tag) {
     if (text.IsEmpty() || text.Encoding() == tag) return text;
+    // ASCII text is UTF-8 text as it stands.
+    if (text.Encoding() == kEncodingASCII && tag == kEncodingUTF8) return text;
     string converted = ConvertStringEncoding(text, tag);
     return converted.IsEmpty() ? text : converted;
 }
