@@ -32,10 +32,10 @@ string NthFieldBy(const string& s, const OccurrenceSearch& search, int32_t n) {
     return MidBytes(s, fieldStart, (p >= 0 ? p : s.Length()) - fieldStart);
 }
 
-string Piece(const string& s, int32_t from, int32_t count, uint32_t tag) {
-    string piece;
-    if (piece.SetBytes(s.CString() + from, count)) piece.SetEncoding(tag);
-    return piece;
+string BytesAsPart(const string& s, int32_t from, int32_t count, uint32_t tag) {
+    string part;
+    if (part.SetBytes(s.CString() + from, count)) part.SetEncoding(tag);
+    return part;
 }
 
 // s cut into its characters, each tagged tag.
@@ -52,7 +52,7 @@ void SplitCharacters(const string& s, uint32_t tag, bool exact, SimpleVector<str
         case TextForm::kBytes: break;
         }
         if (next == p) next = p + 1;
-        parts.push_back(Piece(s, int32_t(p - text.begin), int32_t(next - p), tag));
+        parts.push_back(BytesAsPart(s, int32_t(p - text.begin), int32_t(next - p), tag));
         p = next;
     }
 }

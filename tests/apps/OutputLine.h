@@ -1,4 +1,4 @@
-/* One line of output that a test application builds piece by piece and writes to standard
+/* One line of output that a test application builds bit by bit and writes to standard
  * output at the end. Static functions: each application includes it once. */
 #ifndef QV_TEST_OUTPUT_LINE_H
 #define QV_TEST_OUTPUT_LINE_H
