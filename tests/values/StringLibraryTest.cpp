@@ -441,6 +441,15 @@ TEST(Split, PartsAndCharacters) {
     ArrayRecord* empty = StringSplit(nullptr, Ascii(",").Record());
     EXPECT_EQ(empty->upperBound[0], -1);
     RuntimeUnlockArray(empty);
+    // The vector form appends the parts of a text split, its case ignored.
+    SimpleVector<string> extensions;
+    extensions.push_back(Ascii("first"));
+    SplitStringToVector(Ascii("txt;TEXT;Md"), Ascii("t;"), extensions);
+    ASSERT_EQ(extensions.size(), 4u);
+    EXPECT_EQ(BytesOf(extensions[1]), "tx");
+    EXPECT_EQ(BytesOf(extensions[2]), "TEX");
+    EXPECT_EQ(BytesOf(extensions[3]), "Md");
+
     ArrayRecord* wide = StringSplit(Wide(u"a;b").Record(), Ascii(";").Record());
     ASSERT_EQ(wide->upperBound[0], 1);
     EXPECT_EQ(BytesOf(reinterpret_cast<const string*>(wide->data)[1]), BytesOf(Wide(u"b")));
