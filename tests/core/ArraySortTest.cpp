@@ -179,7 +179,7 @@ std::vector<int32_t> MiddlePivotAlwaysSmallest(int32_t n) {
     return values;
 }
 
-TEST(ArraySort, WorstCaseInputStaysWithinASmallStack) {
+TEST(ArraySortWorstCase, StaysWithinASmallStack) {
     constexpr int32_t kCount = 100000;
     const std::vector<int32_t> values = MiddlePivotAlwaysSmallest(kCount);
     ArrayRecord* array = ArrayOf(kArrayInt32, values);
