@@ -3,6 +3,7 @@
 // they are the hot path, a bounds test and a load or store. The N-dimensional ones walk their
 // argument list, naming the first index so that what varies is plain 32-bit integers.
 #include "ArrayKinds.h"
+#include "ArraySort.h"
 #include "Exceptions.h"
 #include "FailureReport.h"
 
@@ -135,8 +136,18 @@ struct Access {
     }
 };
 
+// Object arrays have no order: their Sort and SortWith slots stay empty.
+template <class Kind>
+constexpr void (*kSortSlot)(ArrayRecord*) = &ArraySorting<Kind>::Sort;
+template <>
+constexpr void (*kSortSlot<ObjectKind>)(ArrayRecord*) = nullptr;
+template <class Kind>
+constexpr void (*kSortWithSlot)(ArrayRecord*, ...) = &ArraySorting<Kind>::SortWith;
+template <>
+constexpr void (*kSortWithSlot<ObjectKind>)(ArrayRecord*, ...) = nullptr;
+
 // The tables, one per kind and shape. Slots are written as plain address casts so that the
-// tables are constant data. Sort and SortWith are left empty: sorting is not built yet.
+// tables are constant data.
 template <class Kind>
 struct OneDimensional {
     static const ArrayOperations kTable;
@@ -151,8 +162,8 @@ const ArrayOperations OneDimensional<Kind>::kTable = {
     ArrayFunction(&ArraySizing<Kind>::Redim),
     ArrayFunction(&ArraySizing<Kind>::Insert),
     &ArraySizing<Kind>::Remove,
-    nullptr,
-    nullptr,
+    kSortSlot<Kind>,
+    kSortWithSlot<Kind>,
     ArrayFunction(&ArraySizing<Kind>::IndexOf),
     &ArraySizing<Kind>::Shuffle,
     &ArrayUBound,

@@ -5,12 +5,69 @@
 #include "ClassDefinition.h"
 #include "RuntimeDebug.h"
 #include "host/IntrinsicTypes.h"
+#include "values/EndOfLine.h"
+#include "values/StringLibrary.h"
+#include "values/TextServices.h"
 
 namespace {
 
 ParameterEntry kPathParameter[] = {
     {"path", AsType(&kStringType), 0, 0, 0, 0},
 };
+
+const ArrayType kStringArrayType = {kTypeArray, AsType(&kStringType), 1};
+
+ParameterEntry StringParameter(const char* name) {
+    return {name, AsType(&kStringType), 0, 0, 0, 0};
+}
+ParameterEntry IntegerParameter(const char* name) {
+    return {name, AsType(&kIntegerType), 0, 0, 0, 0};
+}
+
+ParameterEntry kMsgBoxParameters[] = {StringParameter("message")};
+ParameterEntry kCodedMsgBoxParameters[] = {
+    StringParameter("message"),
+    IntegerParameter("buttons"),
+    {"title", AsType(&kStringType), 0, 0, 0, 0},
+};
+ParameterEntry kReplaceLineEndingsParameters[] = {StringParameter("source"),
+                                                  StringParameter("replaceWith")};
+ParameterEntry kSourceParameter[] = {StringParameter("source")};
+ParameterEntry kSourceCountParameters[] = {StringParameter("source"), IntegerParameter("count")};
+ParameterEntry kCodeParameter[] = {IntegerParameter("value")};
+ParameterEntry kReplaceParameters[] = {StringParameter("source"), StringParameter("oldString"),
+                                       StringParameter("newString")};
+ParameterEntry kFieldsParameters[] = {StringParameter("source"), StringParameter("delimiter")};
+ParameterEntry kNthFieldParameters[] = {StringParameter("source"), StringParameter("delimiter"),
+                                        IntegerParameter("fieldNumber")};
+// The delimiter's default, one space, is filled in when the table is loaded.
+ParameterEntry kSplitParameters[] = {StringParameter("source"), StringParameter("delimiter")};
+ParameterEntry kJoinParameters[] = {{"source", AsType(&kStringArrayType), 0, 0, 0, 0},
+                                    StringParameter("delimiter")};
+ParameterEntry kStrCompParameters[] = {StringParameter("string1"), StringParameter("string2"),
+                                       IntegerParameter("mode")};
+ParameterEntry kInStrParameters[] = {{"start", AsType(&kIntegerType), 0, 1, 1, 0},
+                                     StringParameter("source"), StringParameter("find")};
+ParameterEntry kExtendsInStrParameters[] = {StringParameter("source"),
+                                            {"start", AsType(&kIntegerType), 0, 1, 1, 0},
+                                            StringParameter("find")};
+ParameterEntry kMidParameters[] = {StringParameter("source"), IntegerParameter("start")};
+ParameterEntry kMidCountParameters[] = {StringParameter("source"), IntegerParameter("start"),
+                                        IntegerParameter("length")};
+
+// A row of the string library: a global function, or (kMethodExtends) a method of String values
+// whose first parameter is the value.
+template <typename F, size_t N>
+MethodEntry StringRow(const char* name, const TypeDescriptor* result,
+                                ParameterEntry (&parameters)[N], F* function, const char* link,
+                                int32_t kind = kMethodPlain) {
+    return {name, result, parameters, static_cast<int32_t>(N), Function(function, link), {}, kind,
+            kRowAttr4, 0};
+}
+
+const TypeDescriptor* const kString = AsType(&kStringType);
+const TypeDescriptor* const kInteger = AsType(&kIntegerType);
+const TypeDescriptor* const kStringArray = AsType(&kStringArrayType);
 
 }  // namespace
 
@@ -19,10 +76,93 @@ extern const int32_t gIntrinsicFunctionRowCount;
 void CompleteIntrinsicFunctionRows();
 
 MethodEntry gIntrinsicFunctionRows[] = {
+    StringRow("MsgBox", nullptr, kMsgBoxParameters, RuntimeMsgBox, "RuntimeMsgBox"),
+    StringRow("MsgBox", kInteger, kCodedMsgBoxParameters, VB_RuntimeMsgBox, "VB_RuntimeMsgBox"),
     {"Runtime", nullptr, nullptr, 0, Function(RuntimeDebugInstance, "RuntimeDebugInstance"), {},
      kMethodPlain, 0, 0},
     {"DebugDumpObjects", nullptr, kPathParameter, 1,
      Function(debugDumpObjects, "debugDumpObjects"), {}, kMethodPlain, 0, 0},
+    StringRow("ReplaceLineEndings", kString, kReplaceLineEndingsParameters,
+              RuntimeReplaceLineEndings, "RuntimeReplaceLineEndings"),
+    {"EndOfLine", nullptr, nullptr, 0,
+     Function(RuntimeGetEndOfLineObject, "RuntimeGetEndOfLineObject"), {}, kMethodPlain, kRowAttr4, 0},
+    StringRow("LeftB", kString, kSourceCountParameters, StringLeft, "StringLeft"),
+    StringRow("Left", kString, kSourceCountParameters, StringDBCSLeft, "StringDBCSLeft"),
+    StringRow("RightB", kString, kSourceCountParameters, StringRight, "StringRight"),
+    StringRow("Right", kString, kSourceCountParameters, StringDBCSRight, "StringDBCSRight"),
+    StringRow("LenB", kInteger, kSourceParameter, StringLen, "StringLen"),
+    StringRow("Len", kInteger, kSourceParameter, StringDBCSLen, "StringDBCSLen"),
+    StringRow("AscB", kInteger, kSourceParameter, StringAsc, "StringAsc"),
+    StringRow("Asc", kInteger, kSourceParameter, StringDBCSAsc, "StringDBCSAsc"),
+    StringRow("ChrB", kString, kCodeParameter, StringChr, "StringChr"),
+    StringRow("Chr", kString, kCodeParameter, StringDBCSChr, "StringDBCSChr"),
+    StringRow("Replace", kString, kReplaceParameters, StringReplace, "StringReplace"),
+    StringRow("ReplaceAll", kString, kReplaceParameters, StringReplaceAll, "StringReplaceAll"),
+    StringRow("ReplaceB", kString, kReplaceParameters, StringReplaceB, "StringReplaceB"),
+    StringRow("ReplaceAllB", kString, kReplaceParameters, StringReplaceAllB, "StringReplaceAllB"),
+    StringRow("Uppercase", kString, kSourceParameter, StringUCase, "StringUCase"),
+    StringRow("Lowercase", kString, kSourceParameter, StringLCase, "StringLCase"),
+    StringRow("Titlecase", kString, kSourceParameter, StringTitleCase, "StringTitleCase"),
+    StringRow("CountFields", kInteger, kFieldsParameters, StringCountFields, "StringCountFields"),
+    StringRow("CountFieldsB", kInteger, kFieldsParameters, StringCountFieldsB, "StringCountFieldsB"),
+    StringRow("NthField", kString, kNthFieldParameters, StringNthField, "StringNthField"),
+    StringRow("NthFieldB", kString, kNthFieldParameters, StringNthFieldB, "StringNthFieldB"),
+    StringRow("Split", kStringArray, kSplitParameters, StringSplit, "StringSplit"),
+    StringRow("SplitB", kStringArray, kSplitParameters, StringSplitB, "StringSplitB"),
+    StringRow("Join", kString, kJoinParameters, StringJoin, "StringJoin"),
+    StringRow("StrComp", kInteger, kStrCompParameters, StringStrCompare, "StringStrCompare"),
+    StringRow("Trim", kString, kSourceParameter, runTrim, "runTrim"),
+    StringRow("LTrim", kString, kSourceParameter, runLTrim, "runLTrim"),
+    StringRow("RTrim", kString, kSourceParameter, runRTrim, "runRTrim"),
+    StringRow("InStr", kInteger, kInStrParameters, StringInStr, "StringInStr"),
+    StringRow("InStrB", kInteger, kInStrParameters, StringInStrB, "StringInStrB"),
+    StringRow("Mid", kString, kMidParameters, StringDBCSMid2, "StringDBCSMid2"),
+    StringRow("Mid", kString, kMidCountParameters, StringDBCSMid3, "StringDBCSMid3"),
+    StringRow("MidB", kString, kMidParameters, StringMid2, "StringMid2"),
+    StringRow("MidB", kString, kMidCountParameters, StringMid3, "StringMid3"),
+    // The same functions as methods of String values.
+    StringRow("Mid", kString, kMidParameters, StringDBCSMid2, "StringDBCSMid2", kMethodExtends),
+    StringRow("Mid", kString, kMidCountParameters, StringDBCSMid3, "StringDBCSMid3", kMethodExtends),
+    StringRow("MidB", kString, kMidParameters, StringMid2, "StringMid2", kMethodExtends),
+    StringRow("MidB", kString, kMidCountParameters, StringMid3, "StringMid3", kMethodExtends),
+    StringRow("Trim", kString, kSourceParameter, runTrim, "runTrim", kMethodExtends),
+    StringRow("LTrim", kString, kSourceParameter, runLTrim, "runLTrim", kMethodExtends),
+    StringRow("RTrim", kString, kSourceParameter, runRTrim, "runRTrim", kMethodExtends),
+    StringRow("Replace", kString, kReplaceParameters, StringReplace, "StringReplace", kMethodExtends),
+    StringRow("ReplaceAll", kString, kReplaceParameters, StringReplaceAll, "StringReplaceAll",
+              kMethodExtends),
+    StringRow("ReplaceB", kString, kReplaceParameters, StringReplaceB, "StringReplaceB", kMethodExtends),
+    StringRow("ReplaceAllB", kString, kReplaceParameters, StringReplaceAllB, "StringReplaceAllB",
+              kMethodExtends),
+    StringRow("Uppercase", kString, kSourceParameter, StringUCase, "StringUCase", kMethodExtends),
+    StringRow("Lowercase", kString, kSourceParameter, StringLCase, "StringLCase", kMethodExtends),
+    StringRow("Titlecase", kString, kSourceParameter, StringTitleCase, "StringTitleCase",
+              kMethodExtends),
+    StringRow("CountFields", kInteger, kFieldsParameters, StringCountFields, "StringCountFields",
+              kMethodExtends),
+    StringRow("CountFieldsB", kInteger, kFieldsParameters, StringCountFieldsB, "StringCountFieldsB",
+              kMethodExtends),
+    StringRow("NthField", kString, kNthFieldParameters, StringNthField, "StringNthField",
+              kMethodExtends),
+    StringRow("NthFieldB", kString, kNthFieldParameters, StringNthFieldB, "StringNthFieldB",
+              kMethodExtends),
+    StringRow("LeftB", kString, kSourceCountParameters, StringLeft, "StringLeft", kMethodExtends),
+    StringRow("Left", kString, kSourceCountParameters, StringDBCSLeft, "StringDBCSLeft",
+              kMethodExtends),
+    StringRow("RightB", kString, kSourceCountParameters, StringRight, "StringRight", kMethodExtends),
+    StringRow("Right", kString, kSourceCountParameters, StringDBCSRight, "StringDBCSRight",
+              kMethodExtends),
+    StringRow("LenB", kInteger, kSourceParameter, StringLen, "StringLen", kMethodExtends),
+    StringRow("Len", kInteger, kSourceParameter, StringDBCSLen, "StringDBCSLen", kMethodExtends),
+    StringRow("AscB", kInteger, kSourceParameter, StringAsc, "StringAsc", kMethodExtends),
+    StringRow("Asc", kInteger, kSourceParameter, StringDBCSAsc, "StringDBCSAsc", kMethodExtends),
+    StringRow("Split", kStringArray, kSplitParameters, StringSplit, "StringSplit", kMethodExtends),
+    StringRow("SplitB", kStringArray, kSplitParameters, StringSplitB, "StringSplitB",
+              kMethodExtends),
+    StringRow("InStr", kInteger, kExtendsInStrParameters, StringExtendsInStr, "StringExtendsInStr",
+              kMethodExtends),
+    StringRow("InStrB", kInteger, kExtendsInStrParameters, StringExtendsInStrB,
+              "StringExtendsInStrB", kMethodExtends),
 };
 const int32_t gIntrinsicFunctionRowCount =
     static_cast<int32_t>(sizeof gIntrinsicFunctionRows / sizeof gIntrinsicFunctionRows[0]);
@@ -38,6 +178,7 @@ struct ClassTypedResult {
 
 const ClassTypedResult kClassTypedResults[] = {
     {"Runtime", Runtime},
+    {"EndOfLine", GetEndOfLineDefinition},
 };
 
 }  // namespace
@@ -46,4 +187,10 @@ void CompleteIntrinsicFunctionRows() {
     for (const ClassTypedResult& result : kClassTypedResults)
         for (MethodEntry& row : gIntrinsicFunctionRows)
             if (std::strcmp(row.name, result.row) == 0) row.returnType = result.type()->AsType();
+    // The delimiter of Split, SplitB and Join defaults to one space.
+    const string space(" ");
+    for (ParameterEntry* delimiter : {&kSplitParameters[1], &kJoinParameters[1]}) {
+        delimiter->hasDefault = 1;
+        delimiter->defaultValue = reinterpret_cast<uintptr_t>(string(space).Detach());
+    }
 }

@@ -14,6 +14,7 @@
 #include "files/FolderItem.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
+#include "values/EndOfLine.h"
 #include "windows/MouseCursor.h"
 #include "windows/WindowList.h"
 
@@ -373,6 +374,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(Pollable());
     RegisterIntrinsicClass(GetFolderItemDefinition());
     RegisterIntrinsicClass(Runtime());
+    RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());
     RegisterIntrinsicClass(MenuItem());

@@ -14,6 +14,7 @@
 #include "files/FolderItem.h"
 #include "graphics/MediaObjects.h"
 #include "host/PayloadLoader.h"
+#include "values/CharacterTables.h"
 #include "windows/CommandLine.h"
 #include "windows/MDIFrame.h"
 
@@ -107,7 +108,11 @@ void InitializeRuntime() {
     StartNetworking();
 }
 
-void InitializeSystemScript() { sSystemScript = SystemScriptForLanguage(GetUserDefaultLangID()); }
+void InitializeSystemScript() {
+    sSystemScript = SystemScriptForLanguage(GetUserDefaultLangID());
+    // The string functions' single-byte paths read the current tables from the first call on.
+    SelectSystemCharacterTables();
+}
 
 void FireApplicationOpenEvents() {
     RunEventLoopStep(FireOpen, nullptr);

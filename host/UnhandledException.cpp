@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "EventLoop.h"
 #include "controls/MessageDialog.h"
+#include "values/StringLibrary.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "windows/WindowList.h"
@@ -18,22 +19,6 @@ bool sInsideHandler = false;
 
 bool IsEndException(ObjectHeader* exception) {
     return RuntimeObjectIsa(exception, LookupObjectDefinition(EndException()));
-}
-
-// Every "%1" of the text replaced by the value (the string library's replaceAll is not built yet).
-string ReplacePlaceholder(const char* text, const string& value) {
-    string out;
-    const char* start = text;
-    for (const char* p = text; *p; ++p) {
-        if (p[0] != '%' || p[1] != '1') continue;
-        string chunk;
-        chunk.SetBytes(start, static_cast<int32_t>(p - start));
-        out.Append(chunk);
-        out.Append(value);
-        start = ++p + 1;
-    }
-    out.AppendCString(start);
-    return out;
 }
 
 }  // namespace
@@ -57,8 +42,9 @@ void ReportUnhandledException(ObjectHeader* exception) {
 
     auto* dialog = new MessageDialog;
     dialog->icon = kGraphicStop;
-    dialog->message = ReplacePlaceholder(
-        "An exception of class %1 was not handled.  The application must shut down.", className);
+    dialog->message = ReplaceAllText(
+        string("An exception of class %1 was not handled.  The application must shut down."),
+        string("%1"), className);
     if (exception) {
         string explanation;
         if (fields->message && fields->message->length > 0) {

@@ -362,6 +362,15 @@ int32_t QV_CDECL RuntimeUBound2Param(ArrayRecord* array, int32_t dimension);
 ArrayRecord* QV_CDECL RuntimeCreateArrayCastWrapper(ArrayRecord* array,
                                                     ClassRecord* elementClass);
 
+/* The string library (a few of its functions). Positions are 1-based, 0 when nothing is found;
+ * the text forms ignore case. Split gives a new String array; Join joins one. */
+StringRecord* QV_CDECL StringLeft(StringRecord* s, int32_t count);
+int32_t QV_CDECL StringInStr(int32_t start, StringRecord* s, StringRecord* find);
+StringRecord* QV_CDECL StringReplaceAll(StringRecord* s, StringRecord* find,
+                                        StringRecord* replacement);
+ArrayRecord* QV_CDECL StringSplit(StringRecord* s, StringRecord* delimiter);
+StringRecord* QV_CDECL StringJoin(ArrayRecord* array, StringRecord* delimiter);
+
 /* Exceptions. A raise walks the frame-pointer chain to the nearest handler marker after a return
  * address (the marker formats: 13-byte handler markers, 9-byte try-begin and try-end markers) and
  * stores the exception, with one reference, in the handler's slot. A catch-all passes an

@@ -9,6 +9,12 @@
 #include "core/GuardedMemory.h"
 #include "core/IntKeyMap.h"
 
+bool IsUnicodeWhiteSpace(uint32_t c) {
+    return (c >= 0x9 && c <= 0xD) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           c == 0x180E || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+           c == 0x202F || c == 0x205F || c == 0x3000;
+}
+
 namespace {
 
 // The maps hold the mapped code point itself, so a lookup is a single hash probe. They are empty
@@ -41,12 +47,6 @@ inline uint32_t MapThrough(const IntKeyMap<uint16_t>& map, uint32_t codePoint) {
     return map.GetEntry(codePoint, mapped) ? mapped : codePoint;
 }
 
-bool IsWhiteSpace(uint32_t c) {
-    return (c >= 0x9 && c <= 0xD) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
-           c == 0x180E || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-           c == 0x202F || c == 0x205F || c == 0x3000;
-}
-
 enum class CaseMode { kUpper, kLower, kTitle };
 
 // Maps one code point; titleStart tells title case that the previous character was white space
@@ -61,7 +61,7 @@ inline uint32_t MapForMode(uint32_t codePoint, CaseMode mode, bool& titleStart) 
             break;
     }
     const uint32_t mapped = titleStart ? UnicodeToUpper(codePoint) : UnicodeToLower(codePoint);
-    titleStart = IsWhiteSpace(codePoint);
+    titleStart = IsUnicodeWhiteSpace(codePoint);
     return mapped;
 }
 

@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+// The white space that trims remove and that starts a word in title case: U+0009 to U+000D,
+// U+0020, U+0085, U+00A0, U+1680, U+180E, U+2000 to U+200A, U+2028, U+2029, U+202F, U+205F, U+3000.
+bool IsUnicodeWhiteSpace(uint32_t codePoint);
+
 // The simple upper-case mapping (U+03C2 ς gives U+03A3 Σ); cp itself when it has none.
 uint32_t UnicodeToUpper(uint32_t codePoint);
 // The simple case folding (U+212A Kelvin sign gives U+006B k), which never gives a capital: the

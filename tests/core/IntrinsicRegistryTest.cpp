@@ -6,6 +6,7 @@
 #include "core/IntrinsicRegistry.h"
 #include "core/RuntimeDebug.h"
 #include "host/LinkTable.h"
+#include "values/EndOfLine.h"
 
 namespace {
 
@@ -94,6 +95,7 @@ TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {
     EXPECT_EQ(IntrinsicFunctionCount(), count);  // loaded once
 
     bool sawRuntime = false;
+    int32_t spaceDelimiters = 0;
     for (int32_t i = 0; i < count; ++i) {
         MethodEntry* row = IntrinsicFunctionAt(i);
         ASSERT_NE(row, nullptr);
@@ -104,8 +106,21 @@ TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {
             sawRuntime = true;
             EXPECT_EQ(row->returnType, Runtime()->AsType());
         }
+        if (std::string(row->name) == "EndOfLine") {
+            EXPECT_EQ(row->returnType, GetEndOfLineDefinition()->AsType());
+        }
+        // Split, SplitB and Join cut at one space unless told otherwise.
+        const std::string name = row->name;
+        if (name == "Split" || name == "SplitB" || name == "Join") {
+            ASSERT_EQ(row->parameterCount, 2);
+            const ParameterEntry& delimiter = row->parameters[1];
+            EXPECT_TRUE(delimiter.hasDefault);
+            EXPECT_EQ(BytesOf(string(reinterpret_cast<StringRecord*>(delimiter.defaultValue))), " ");
+            ++spaceDelimiters;
+        }
     }
     EXPECT_TRUE(sawRuntime);
+    EXPECT_EQ(spaceDelimiters, 5);  // the global functions and the String methods
     EXPECT_EQ(IntrinsicFunctionAt(count), nullptr);
 
     FailureRecorder recorder;

@@ -6,6 +6,7 @@
 #include "FailureRecorder.h"
 #include "StringTesting.h"
 #include "host/Startup.h"
+#include "values/CharacterTables.h"
 #include "windows/CommandLine.h"
 
 namespace {
@@ -26,6 +27,14 @@ TEST(Startup, SystemScriptFollowsTheUserLanguage) {
     } cases[] = {{0x0411, 13}, {0x0404, 21}, {0x0804, 21}, {0x0C04, 21}, {0x1004, 21},
                  {0x0409, 0},  {0x0004, 0},  {0x0407, 0}};
     for (const Case& c : cases) EXPECT_EQ(SystemScriptForLanguage(c.language), c.script) << c.language;
+}
+
+// A suite of its own, so that no string function has selected tables before start-up does.
+TEST(StartupTables, SystemTablesSelectedAtStartUp) {
+    InitializeSystemScript();
+    const unsigned char* atStartUp = CurrentUpperTable();
+    SelectSystemCharacterTables();
+    EXPECT_EQ(CurrentUpperTable(), atStartUp);
 }
 
 TEST(Startup, DocumentNamesFromTheArguments) {
