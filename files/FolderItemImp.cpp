@@ -39,6 +39,24 @@ FolderItemImp* FolderItemImp::FindFolder(uint32_t code) {
     return path.IsEmpty() ? nullptr : new FolderItemImpWin32(path);
 }
 
+FolderItemImp* FolderItemImp::NewTemporaryFile() {
+    const string folder = TemporaryFolderPath();
+    if (folder.IsEmpty()) return nullptr;
+    if (IsUnicodePlatform()) {
+        wchar_t name[MAX_PATH + 1];
+        if (!GetTempFileNameW(folder.ToUTF16().WidePointer(), L"qvt", 0, name)) return nullptr;
+        string wide;
+        wide.SetWideText(reinterpret_cast<const uint16_t*>(name), static_cast<int32_t>(lstrlenW(name)));
+        return new FolderItemImpWin32(wide.ToUTF8());
+    }
+    char name[MAX_PATH + 1];
+    if (!GetTempFileNameA(ConvertToSystemEncoding(folder).CString(), "qvt", 0, name)) return nullptr;
+    string path;
+    path.SetBytes(name, lstrlenA(name));
+    path.SetEncoding(SystemTextEncoding());
+    return new FolderItemImpWin32(path);
+}
+
 FolderItemImp* FolderItemImpWin32::Clone() const { return new FolderItemImpWin32(mPath); }
 
 bool FolderItemImpWin32::Exists() const { return AttributesOf(mPath) != INVALID_FILE_ATTRIBUTES; }
@@ -59,6 +77,47 @@ ByteStream* FolderItemImpWin32::CreateNewStream(const string&) {
     if (stream->CreateNew(mPath)) return stream;
     delete stream;
     return nullptr;
+}
+
+ByteStream* FolderItemImpWin32::CreateStream(const string&) {
+    FileStream* stream = NewDataFile();
+    if (stream->OpenFile(mPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS)) return stream;
+    mLastError = stream->LastError();
+    delete stream;
+    return nullptr;
+}
+
+ByteStream* FolderItemImpWin32::OpenStream(bool read, bool write, bool createMissing) {
+    const uint32_t access = (read ? GENERIC_READ : 0) | (write ? GENERIC_WRITE : 0);
+    FileStream* stream = NewDataFile();
+    if (stream->OpenFile(mPath, access, createMissing ? OPEN_ALWAYS : OPEN_EXISTING)) {
+        mLastError = 0;
+        return stream;
+    }
+    mLastError = stream->LastError();
+    delete stream;
+    return nullptr;
+}
+
+// Opening without sharing fails while anyone has the file open; deleting on close then removes
+// it with no moment in which another opener could slip in.
+bool FolderItemImpWin32::DeleteUnlessOpen() {
+    constexpr DWORD kAccess = DELETE;
+    constexpr DWORD kFlags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE;
+    HANDLE handle;
+    if (IsUnicodePlatform()) {
+        const string wide = mPath.ToUTF16();
+        handle = CreateFileW(wide.WidePointer(), kAccess, 0, nullptr, OPEN_EXISTING, kFlags, nullptr);
+    } else {
+        const string ansi = ConvertToSystemEncoding(mPath);
+        handle = CreateFileA(ansi.CString(), kAccess, 0, nullptr, OPEN_EXISTING, kFlags, nullptr);
+    }
+    if (handle == INVALID_HANDLE_VALUE) {
+        mLastError = GetLastError();
+        return false;
+    }
+    CloseHandle(handle);
+    return true;
 }
 
 bool FolderItemImpWin32::Delete() {
