@@ -1,6 +1,8 @@
 #include "FolderItemImp.h"
 
 #include <windows.h>
+#include <objidl.h>
+#include <shlobj.h>
 
 #include "FileStream.h"
 #include "core/Platform.h"
@@ -31,6 +33,39 @@ string TemporaryFolderPath() {
     return path;
 }
 
+string Utf8FromWide(const wchar_t* text) {
+    string wide;
+    wide.SetWideText(reinterpret_cast<const uint16_t*>(text), static_cast<int32_t>(lstrlenW(text)));
+    return wide.ToUTF8();
+}
+
+bool EndsWithShortcutExtension(const string& path) {
+    const int32_t length = path.Length();
+    return length >= 4 && lstrcmpiA(path.CString() + length - 4, ".lnk") == 0;
+}
+
+// The target of a shell shortcut file; empty when the file is none or its target is unknown. COM
+// must be initialised on the thread (start-up does so).
+string ShortcutTarget(const string& path) {
+    static const CLSID kShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(kShellLink, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkW),
+                                reinterpret_cast<void**>(&link))))
+        return string();
+    string target;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(__uuidof(IPersistFile), reinterpret_cast<void**>(&file)))) {
+        const string wide = path.ToUTF8().ToUTF16();
+        wchar_t buffer[MAX_PATH];
+        if (SUCCEEDED(file->Load(wide.WidePointer(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, 0)) && buffer[0])
+            target = Utf8FromWide(buffer);
+        file->Release();
+    }
+    link->Release();
+    return target;
+}
+
 }  // namespace
 
 FolderItemImp* FolderItemImp::FindFolder(uint32_t code) {
@@ -45,9 +80,7 @@ FolderItemImp* FolderItemImp::NewTemporaryFile() {
     if (IsUnicodePlatform()) {
         wchar_t name[MAX_PATH + 1];
         if (!GetTempFileNameW(folder.ToUTF16().WidePointer(), L"qvt", 0, name)) return nullptr;
-        string wide;
-        wide.SetWideText(reinterpret_cast<const uint16_t*>(name), static_cast<int32_t>(lstrlenW(name)));
-        return new FolderItemImpWin32(wide.ToUTF8());
+        return new FolderItemImpWin32(Utf8FromWide(name));
     }
     char name[MAX_PATH + 1];
     if (!GetTempFileNameA(ConvertToSystemEncoding(folder).CString(), "qvt", 0, name)) return nullptr;
@@ -63,13 +96,27 @@ bool FolderItemImpWin32::Exists() const { return AttributesOf(mPath) != INVALID_
 
 string FolderItemImpWin32::GetAbsolutePath() const { return mPath; }
 
-FolderItemImp* FolderItemImpWin32::GetChild(const string& name, uint32_t) const {
+// With kFollowShortcut, a shortcut of that name (the name itself or the name with ".lnk") gives
+// its target.
+FolderItemImp* FolderItemImpWin32::GetChild(const string& name, uint32_t flags) const {
     if (name.IsEmpty() || mPath.IsEmpty()) return nullptr;
     const string folder = IsUTF16FamilyEncoding(mPath.Encoding()) ? mPath.ToUTF8() : mPath;
     const char last = folder.CString()[folder.Length() - 1];
     const string separated =
         last == '\\' || last == '/' ? folder : StringConcat(folder, string("\\"));
-    return new FolderItemImpWin32(StringConcat(separated, name));
+    const string child = StringConcat(separated, name);
+    if (flags & kFollowShortcut) {
+        string shortcut;
+        if (EndsWithShortcutExtension(child) && AttributesOf(child) != INVALID_FILE_ATTRIBUTES)
+            shortcut = child;
+        else if (AttributesOf(child) == INVALID_FILE_ATTRIBUTES)
+            shortcut = StringConcat(child, string(".lnk"));
+        if (!shortcut.IsEmpty() && AttributesOf(shortcut) != INVALID_FILE_ATTRIBUTES) {
+            const string target = ShortcutTarget(shortcut);
+            if (!target.IsEmpty()) return new FolderItemImpWin32(target);
+        }
+    }
+    return new FolderItemImpWin32(child);
 }
 
 ByteStream* FolderItemImpWin32::CreateNewStream(const string&) {

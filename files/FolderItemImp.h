@@ -2,9 +2,9 @@
 //
 // A stand-in for the files subsystem, holding only what the resource table's temporary files and
 // the Mutex lock files use: the temporary folder, a child of it by name, creating, opening and
-// deleting that file. It lacks the rest: relative paths and long-path normalisation, volumes,
-// following shortcuts (GetChild's flag 64 is accepted and ignored), folder listing, and every
-// other folder-item operation.
+// deleting that file, and a child's shortcut followed to its target. It lacks the rest: relative
+// paths and long-path normalisation, volumes, folder listing, and every other folder-item
+// operation.
 #pragma once
 
 #include <cstdint>
