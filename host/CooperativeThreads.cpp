@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "MainLoopFrame.h"
 #include "PeriodicTasks.h"
 #include "core/ClassDefinition.h"
 #include "core/ExitCodes.h"
@@ -158,6 +157,13 @@ public:
 
 void FireRunEvent(void* threadObject) { RunThreadBody(static_cast<ObjectHeader*>(threadObject)); }
 
+// An exception escaping the body goes the way of one that no handler takes: the Application's
+// UnhandledException event, else the report.
+void RunEventEscaped(ObjectHeader* exception) {
+    if (exception) RuntimeUnhandledException(exception);
+    ReleaseObject(exception);
+}
+
 // Runs the thread's body on its fiber, then leaves the run queue and the list of live threads and
 // gives the processor away for good; the record is freed by the next yield that returns elsewhere.
 [[noreturn]] void ThreadEntryTrampoline() {
@@ -167,7 +173,7 @@ void FireRunEvent(void* threadObject) { RunThreadBody(static_cast<ObjectHeader*>
         ObjectHeader* thread = self->threadObject;
         // The event runs in a handler frame of the fiber's own: an exception escaping it goes the
         // unhandled way and the thread ends as if Run had returned.
-        RunMainLoopFrame(FireRunEvent, thread);
+        RunInHandlerFrame(FireRunEvent, thread, RunEventEscaped);
         SetThreadSlotCount(thread, 0);
         self->threadObject = nullptr;
         ThreadFinished(thread);
