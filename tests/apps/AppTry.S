@@ -8,9 +8,7 @@
 // reference) in *caught.
 #if defined(__i386__) && !defined(_WIN64)
 
-#define TRY_BEGIN .byte 0xE9; .long 4; .long 0x412
-#define TRY_END   .byte 0xE9; .long 4; .long 0x413
-#define HANDLER(over, slot) .byte 0xE9; .long over - (. + 4); .long 0x411; .short 0; .short slot
+#include "sdk/QuorvaneMarkers.h"
 
     .text
     .globl  _QvTry

@@ -214,6 +214,23 @@ TEST_F(Threads, RunTwiceRaisesAndAFinishedThreadRunsAgain) {
     EXPECT_EQ(runs, 2);
 }
 
+TEST_F(Threads, NoFiberRaisesOutOfMemoryAndChangesNothing) {
+#ifdef _WIN64
+    GTEST_SKIP() << "a 64-bit process finds room for a 2 GB fiber stack";
+#endif
+    RaisedExceptions raised;
+    ObjectHeader* thread = NewThread([&](ObjectHeader*) { Log("ran"); });
+    ThreadSetStackSize(thread, 0, 0x7FFFFFF0);
+    const int32_t queued = ThreadRunQueueSize();
+    threadRun(thread);
+    EXPECT_EQ(raised.Take(), "OutOfMemoryException");
+    EXPECT_EQ(ThreadGetState(thread), 4);
+    EXPECT_EQ(ThreadRunQueueSize(), queued);
+    EXPECT_EQ(DebuggerThreadCount(), 0);
+    EXPECT_EQ(thread->refCount, 1);
+    EXPECT_EQ(mLog, "");
+}
+
 TEST_F(Threads, StackSizeAndPriorityProperties) {
     ObjectHeader* thread = NewThread(nullptr);
     EXPECT_EQ(ThreadGetPriority(thread), 5);
