@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <new>
+
 #include "PeriodicTasks.h"
 #include "core/ClassDefinition.h"
 #include "core/ExitCodes.h"
@@ -222,8 +224,10 @@ RuntimeThread::~RuntimeThread() {
 }
 
 RuntimeThread* MainRuntimeThread() {
-    // Never destroyed: the process may end on any fiber.
-    static RuntimeThread* const main = new RuntimeThread;
+    // In static storage, made during static initialisation before the allocator's lock exists,
+    // and never destroyed: the process may end on any fiber.
+    alignas(RuntimeThread) static unsigned char storage[sizeof(RuntimeThread)];
+    static RuntimeThread* const main = ::new (storage) RuntimeThread;
     return main;
 }
 
