@@ -9,7 +9,7 @@
 #include "ArrayRecord.h"
 
 extern "C" {
-// Raises StackOverflowException when the running thread's stack runs low (cooperative threads).
+// Raises StackOverflowException when the running thread's stack runs low (host/CooperativeThreads).
 void RuntimeStackCheck();
 }
 

@@ -109,6 +109,12 @@ ObjectDefinition* IllegalCastException() { return SubclassDefinition<kIllegalCas
 ObjectDefinition* OutOfBoundsException() { return SubclassDefinition<kOutOfBounds>(); }
 ObjectDefinition* FunctionNotFoundException() { return SubclassDefinition<kFunctionNotFound>(); }
 ObjectDefinition* EndException() { return SubclassDefinition<kEnd>(); }
+ObjectDefinition* StackOverflowException() { return SubclassDefinition<kStackOverflow>(); }
+ObjectDefinition* OutOfMemoryException() { return SubclassDefinition<kOutOfMemory>(); }
+ObjectDefinition* IllegalLockingException() { return SubclassDefinition<kIllegalLocking>(); }
+ObjectDefinition* ThreadAlreadyRunningException() {
+    return SubclassDefinition<kThreadAlreadyRunning>();
+}
 
 void RegisterExceptionClasses() {
     RegisterIntrinsicClass(RuntimeException());

@@ -108,6 +108,10 @@ ObjectDefinition* IllegalCastException();
 ObjectDefinition* OutOfBoundsException();
 ObjectDefinition* FunctionNotFoundException();
 ObjectDefinition* EndException();
+ObjectDefinition* StackOverflowException();
+ObjectDefinition* OutOfMemoryException();
+ObjectDefinition* IllegalLockingException();
+ObjectDefinition* ThreadAlreadyRunningException();
 
 // Registers the nineteen exception classes by name, in their fixed order.
 void RegisterExceptionClasses();

@@ -7,4 +7,5 @@ enum RuntimeExitCode : unsigned {
     kExitOutOfMemory = 2,    // an allocation that may not fail found no memory
     kExitNoApplication = 3,  // no application payload could be loaded
     kExitUnhandledException = 4,  // the application quit after an unhandled-exception report
+    kExitDeadlock = 5,            // every cooperative thread was blocked for good
 };

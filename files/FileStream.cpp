@@ -9,30 +9,30 @@
 
 namespace {
 
-HANDLE CreateForWriting(const string& path, DWORD disposition) {
-    constexpr DWORD kAccess = GENERIC_WRITE;
+HANDLE OpenHandle(const string& path, DWORD access, DWORD disposition) {
     constexpr DWORD kShare = FILE_SHARE_READ;
     if (IsUnicodePlatform()) {
         const string wide = path.ToUTF16();
-        return CreateFileW(wide.WidePointer(), kAccess, kShare, nullptr, disposition,
+        return CreateFileW(wide.WidePointer(), access, kShare, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     const string ansi = ConvertToSystemEncoding(path);
-    return CreateFileA(ansi.CString(), kAccess, kShare, nullptr, disposition,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(ansi.CString(), access, kShare, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 }  // namespace
 
 FileStream::~FileStream() { Close(); }
 
-bool FileStream::Create(const string& path) { return Open(path, CREATE_ALWAYS); }
+bool FileStream::Create(const string& path) { return OpenFile(path, GENERIC_WRITE, CREATE_ALWAYS); }
 
-bool FileStream::CreateNew(const string& path) { return Open(path, CREATE_NEW); }
+bool FileStream::CreateNew(const string& path) { return OpenFile(path, GENERIC_WRITE, CREATE_NEW); }
 
-bool FileStream::Open(const string& path, uint32_t disposition) {
+bool FileStream::OpenFile(const string& path, uint32_t access, uint32_t disposition) {
     Close();
-    HANDLE handle = CreateForWriting(path, disposition);
+    HANDLE handle = OpenHandle(path, access, disposition);
+    mLastError = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     mHandle = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
     return mHandle != nullptr;
 }

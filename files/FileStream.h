@@ -1,6 +1,7 @@
 // Data files: byte streams over Win32 file handles, as the object dump and the trace log use them.
 //
-// A stand-in for the files subsystem, holding only what the runtime core writes with. It lacks
+// A stand-in for the files subsystem, holding only what the runtime core writes with and what lock
+// files need. It lacks
 // the rest of that subsystem: folder items (but for the few operations of FolderItemImp.h),
 // binary and text streams, resource forks, the shell services, and the data-file lock (so reads,
 // writes and seeks here are not serialised across OS threads).
@@ -22,6 +23,11 @@ public:
     // The same, but only when nothing exists at the path yet: an existing file is left alone and
     // the answer is false.
     bool CreateNew(const string& path);
+    // Opens the file with the access (GENERIC_READ, GENERIC_WRITE) and the creation disposition of
+    // CreateFile; others may only read. False when it cannot be opened; the platform's error code
+    // is then in LastError().
+    bool OpenFile(const string& path, uint32_t access, uint32_t disposition);
+    uint32_t LastError() const { return mLastError; }
 
     bool Read(void* buffer, int32_t count, int32_t* countRead = nullptr) override;
     bool Write(const void* buffer, int32_t count) override;
@@ -34,9 +40,8 @@ public:
     bool Flush() override;
 
 private:
-    bool Open(const string& path, uint32_t disposition);
-
     void* mHandle = nullptr;  // the Win32 handle; null while no file is open
+    uint32_t mLastError = 0;
 };
 
 #pragma pop_macro("EOF")

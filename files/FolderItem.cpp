@@ -3,9 +3,12 @@
 #include <cstddef>
 
 #include "core/DefinitionConversion.h"
+#include "core/FailureReport.h"
 #include "host/IntrinsicTypes.h"
 
 namespace {
+
+constexpr const char* kSource = "FolderItem";
 
 FolderItemImp* Imp(ObjectHeader* item) { return reinterpret_cast<FolderItemObject*>(item)->mImp; }
 
@@ -30,10 +33,21 @@ ObjectDefinition* GetFolderItemDefinition() {
 }
 
 ObjectHeader* NewFolderItemForPath(const string& path) {
+    return NewFolderItemForImp(new FolderItemImpWin32(path));
+}
+
+ObjectHeader* NewFolderItemForImp(FolderItemImp* imp) {
+    if (!imp) return nullptr;
     ObjectHeader* item = CreateInstance(GetFolderItemDefinition());
-    if (item) reinterpret_cast<FolderItemObject*>(item)->mImp = new FolderItemImpWin32(path);
+    if (!item) {
+        delete imp;
+        return nullptr;
+    }
+    reinterpret_cast<FolderItemObject*>(item)->mImp = imp;
     return item;
 }
+
+FolderItemImp* FolderItemImpOf(ObjectHeader* item) { return item ? Imp(item) : nullptr; }
 
 extern "C" {
 
@@ -45,6 +59,27 @@ StringRecord* fileAbsolutePathGetter(ObjectHeader* item, int32_t) {
 void FolderItemDestructor(ObjectHeader* item) {
     delete Imp(item);
     reinterpret_cast<FolderItemObject*>(item)->mImp = nullptr;
+}
+
+ObjectHeader* getTemporaryItemsFolder() {
+    return NewFolderItemForImp(FolderItemImp::FindFolder(kTemporaryFolderCode));
+}
+
+ObjectHeader* getTemporaryFolderItem() { return NewFolderItemForImp(FolderItemImp::NewTemporaryFile()); }
+
+ObjectHeader* FolderChild(ObjectHeader* folder, StringRecord* name) {
+    FolderItemImp* imp = FolderItemImpOf(folder);
+    if (!imp) {
+        ReportAssertion(kSource, __LINE__, "entry->mImp");
+        return nullptr;
+    }
+    return NewFolderItemForImp(imp->GetChild(string(name), kFollowShortcut));
+}
+
+void FolderItemDelete(ObjectHeader* item) {
+    FolderItemImp* imp = FolderItemImpOf(item);
+    if (!imp) return ReportAssertion(kSource, __LINE__, "entry->mImp");
+    imp->Delete();
 }
 
 }  // extern "C"

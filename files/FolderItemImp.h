@@ -1,10 +1,10 @@
 // Folder-item implementations: the file-system entries behind the language's FolderItem objects.
 //
-// A stand-in for the files subsystem, holding only what the resource table's temporary files use:
-// the temporary folder, a child of it by name, creating that file, and deleting it. It lacks the
-// rest: the FolderItem class itself, relative paths and long-path normalisation, volumes,
-// following shortcuts (GetChild's flag 64 is accepted and ignored), folder listing, opening
-// existing files, and every other folder-item operation.
+// A stand-in for the files subsystem, holding only what the resource table's temporary files and
+// the Mutex lock files use: the temporary folder, a child of it by name, creating, opening and
+// deleting that file, and a child's shortcut followed to its target. It lacks the rest: relative
+// paths and long-path normalisation, volumes, folder listing, and every other folder-item
+// operation.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +15,8 @@
 
 // FindFolder's code of the system's temporary folder.
 constexpr uint32_t kTemporaryFolderCode = 1001;
+// GetChild's flag that follows a shortcut of that name to its target.
+constexpr uint32_t kFollowShortcut = 64;
 
 class FolderItemImp : public RuntimeAllocated {
 public:
@@ -35,12 +37,29 @@ public:
     // stream owned by the caller, or null when something is there already or the file cannot be
     // made. The file type is not kept on this platform.
     virtual ByteStream* CreateNewStream(const string& fileType) = 0;
+    // Creates the file, replacing an existing one, open for reading and writing while others may
+    // only read; a new stream owned by the caller, or null on failure.
+    virtual ByteStream* CreateStream(const string& fileType) = 0;
+    // Opens the existing file (or, with createMissing, creates it when it is missing; an existing
+    // file is never truncated); with write set, others may only read while it is open. A new
+    // stream owned by the caller, or null, the platform's error code then kept in LastError().
+    virtual ByteStream* OpenStream(bool read, bool write, bool createMissing = false) = 0;
     // Deletes the file, or the folder when it is empty.
     virtual bool Delete() = 0;
+    // Deletes the file only when nobody, in this process or another, has it open.
+    virtual bool DeleteUnlessOpen() = 0;
+
+    uint32_t LastError() const { return mLastError; }
 
     // The folder of a code, owned by the caller; null when it cannot be had. Only the temporary
     // folder (kTemporaryFolderCode, from GetTempPath) is known here.
     static FolderItemImp* FindFolder(uint32_t code);
+    // A new, uniquely named, empty file in the temporary folder (prefix "qvt"), owned by the
+    // caller; null when none can be made.
+    static FolderItemImp* NewTemporaryFile();
+
+protected:
+    uint32_t mLastError = 0;
 };
 
 // An item of the Win32 file system, named by its full path.
@@ -53,7 +72,10 @@ public:
     string GetAbsolutePath() const override;
     FolderItemImp* GetChild(const string& name, uint32_t flags) const override;
     ByteStream* CreateNewStream(const string& fileType) override;
+    ByteStream* CreateStream(const string& fileType) override;
+    ByteStream* OpenStream(bool read, bool write, bool createMissing = false) override;
     bool Delete() override;
+    bool DeleteUnlessOpen() override;
 
 private:
     string mPath;

@@ -4,6 +4,7 @@
 
 #include "CooperativeThreads.h"
 #include "EventLoop.h"
+#include "ThreadLocks.h"
 #include "UnhandledException.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
@@ -89,12 +90,11 @@ PropertyEntry kApplicationProperties[] = {
      RowFunction(AppAutoCloseSetter), "AppAutoCloseSetter", 0, 0},
     {0, "ExecutableFile", nullptr, RowFunction(AppFolderItemGetter),
      "AppFolderItemGetter", nullptr, nullptr, 0, 0},
-    {0, "CurrentThread", nullptr, nullptr, "QUORGetCurrentThread", nullptr, nullptr, 0, 0},
+    {0, "CurrentThread", nullptr, RowFunction(QUORGetCurrentThread), "QUORGetCurrentThread", nullptr,
+     nullptr, 0, 0},
     {0, "_CurrentEventTime", AsType(&kIntegerType), RowFunction(AppGetCurrentEventTime),
      "AppGetCurrentEventTime", nullptr, nullptr, 0, 0},
 };
-
-void ApplicationYieldToNextThread(ObjectHeader*) { YieldToNextThread(); }
 
 ParameterEntry kItemParameter[] = {{"item", nullptr, 0, 0, 0, 0}};
 ParameterEntry kFolderItemParameter[] = {{"Item", nullptr, 0, 0, 0, 0}};
@@ -126,7 +126,7 @@ MethodEntry kApplicationMethods[] = {
     {"RemoveTrayItem", nullptr, kItemParameter, 1, Function(RemoveTrayItem, "RemoveTrayItem"), {},
      kMethodPlain, 0, 0},
     {"YieldToNextThread", nullptr, nullptr, 0,
-     Function(ApplicationYieldToNextThread, "YieldToNextThread"), {}, kMethodPlain, 0, 0},
+     Function(YieldToNextThread, "YieldToNextThread"), {}, kMethodPlain, 0, 0},
     {"SleepCurrentThread", nullptr, kMillisecondsParameter, 1,
      Function(AppSleepCurrentThread, "AppSleepCurrentThread"), {}, kMethodPlain, 0, 0},
 };
@@ -139,6 +139,7 @@ void SetClassTypes() {
     kApplicationProperties[2].type = MDIWindow()->AsType();
     kApplicationProperties[13].type = MenuItem()->AsType();
     kApplicationProperties[16].type = GetFolderItemDefinition()->AsType();
+    kApplicationProperties[17].type = Thread()->AsType();
     kItemParameter[0].parameterType = object;
     kFolderItemParameter[0].parameterType = GetFolderItemDefinition()->AsType();
     kPollableParameter[0].parameterType = Pollable()->AsType();
@@ -372,6 +373,8 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(Readable());
     RegisterIntrinsicClass(Writeable());
     RegisterIntrinsicClass(Pollable());
+    RegisterIntrinsicClass(Thread());
+    RegisterThreadLockClasses();
     RegisterIntrinsicClass(GetFolderItemDefinition());
     RegisterIntrinsicClass(Runtime());
     RegisterIntrinsicClass(GetEndOfLineDefinition());

@@ -93,6 +93,11 @@ void EventLoopIteration() {
         TrackMouseAtCursor();
         if (ExceptionInFlight()) return;
         if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            // A WM_QUIT taken here (DoEvents, a drag) ends the loop as the blocking step does.
+            if (message.message == WM_QUIT) {
+                SetQuitFlag();
+                return;
+            }
             OfferMessage(message);
             if (ExceptionInFlight()) return;
         }

@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "EventLoop.h"
 #include "EventLoopApplication.h"
+#include "CooperativeThreads.h"
 #include "UnhandledException.h"
 #include "comms/Sockets.h"
 #include "core/ClassDefinition.h"
@@ -105,6 +106,7 @@ void InitializeRuntime() {
         [](ObjectHeader* application, bool raiseEnd) { ApplicationQuit(application, raiseEnd); },
     });
     OleInitialize(nullptr);
+    StackCheckerInit(kMainStackCheckSize);
     StartNetworking();
 }
 

@@ -381,6 +381,42 @@ void QV_CDECL RuntimeReraiseException(ObjectHeader* exception);
 /* Raises FunctionNotFoundException: "Could not load <function> from <library>". */
 void QV_CDECL RuntimeRaiseFunctionNotFoundException(StringRecord* function, StringRecord* library);
 
+/* ---- Cooperative threads and thread locks ------------------------------------------- */
+
+/* Thread: the Run method starts the object's Run event on a cooperative thread of its own; the
+ * thread gives up the processor only at yields, sleeps, suspends and lock waits. Property setters
+ * take the property row's parameter (0) before the value. */
+void QV_CDECL threadRun(ObjectHeader* thread);
+void QV_CDECL ThreadSleep(ObjectHeader* thread, int32_t milliseconds, bool wakeEarly);
+void QV_CDECL ThreadSuspend(ObjectHeader* thread);
+void QV_CDECL ThreadResume(ObjectHeader* thread);
+int32_t QV_CDECL ThreadGetState(ObjectHeader* thread); /* 0 running .. 4 not running */
+int32_t QV_CDECL ThreadGetID(ObjectHeader* thread);    /* 0 while not running */
+int32_t QV_CDECL ThreadGetPriority(ObjectHeader* thread);
+void QV_CDECL ThreadSetPriority(ObjectHeader* thread, int32_t parameter, int32_t priority);
+int32_t QV_CDECL ThreadGetStackSize(ObjectHeader* thread);
+void QV_CDECL ThreadSetStackSize(ObjectHeader* thread, int32_t parameter, int32_t size);
+void QV_CDECL YieldToNextThread(void);
+ObjectHeader* QV_CDECL QUORGetCurrentThread(void); /* with a reference; nil on the main thread */
+/* Raises StackOverflowException when the stack runs low; compiled code calls it on entry. */
+void QV_CDECL RuntimeStackCheck(void);
+/* Lets the event loop run one step without waiting, then sleeps the current thread for the
+ * milliseconds when they are not negative. */
+void QV_CDECL RuntimeDoEvents(ObjectHeader* application, int32_t milliseconds);
+
+/* Locks; errors raise IllegalLockingException. */
+void QV_CDECL Semaphore_Constructor(ObjectHeader* semaphore, int32_t initialCount);
+void QV_CDECL Semaphore_Signal(ObjectHeader* semaphore);
+bool QV_CDECL Semaphore_TrySignal(ObjectHeader* semaphore);
+void QV_CDECL semaphore_release(ObjectHeader* semaphore);
+void QV_CDECL criticalsection_enter(ObjectHeader* section);
+bool QV_CDECL CriticalSection_TryEnter(ObjectHeader* section);
+void QV_CDECL criticalsection_leave(ObjectHeader* section);
+void QV_CDECL MutexContructor(ObjectHeader* mutex, StringRecord* name);
+void QV_CDECL MutexLock(ObjectHeader* mutex);
+bool QV_CDECL MutexTryLock(ObjectHeader* mutex);
+void QV_CDECL MutexUnlock(ObjectHeader* mutex);
+
 /* ---- Applications packed by tools/qv-pack ---------------------------------------------- */
 
 /* A packed application is freestanding i686 code whose entry is `void QvMain(void)`, called once

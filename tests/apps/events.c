@@ -2,44 +2,16 @@
  * runtime's Application class, implements Open, OpenDocument, NewDocument, Close and (unless the
  * variable QV_TEST_UNHANDLED is set) UnhandledException, turns AutoQuit on and runs the event loop.
  * With QV_TEST_RAISE set, Open raises a RuntimeException. Every event prints its name on one line. */
-#include "sdk/QuorvaneRuntime.h"
+#include "AppSupport.h"
 
-QV_DECLARE_FUNCTION(kernel32, GetStdHandle, void*, (uint32_t which));
-QV_DECLARE_FUNCTION(kernel32, WriteFile, int32_t,
-                    (void* file, const void* bytes, uint32_t count, uint32_t* written,
-                     void* overlapped));
-QV_DECLARE_FUNCTION(kernel32, GetEnvironmentVariableA, uint32_t,
-                    (const char* name, char* value, uint32_t size));
 QV_DECLARE_FUNCTION(user32, FindWindowA, void*, (const char* windowClass, const char* title));
 
-int32_t QV_CDECL RuntimeInit(void);
-void QV_CDECL RuntimeInitExternalClasses(void);
 void QV_CDECL RuntimeRegisterAppObject(ObjectHeader* application);
 void QV_CDECL RuntimeRun(void);
-int32_t QV_CDECL RuntimeExit(void);
 StringRecord* QV_CDECL fileAbsolutePathGetter(ObjectHeader* item, int32_t parameter);
 
 #define QV_TEXT_MDI_FRAME_CLASS sFrameClass
 static const char sFrameClass[] = "QvMDIFrame";
-
-static void Write(const char* bytes, uint32_t count) {
-    uint32_t written;
-    WriteFile(GetStdHandle((uint32_t)-11), bytes, count, &written, 0);
-}
-
-static void Print(const char* text) {
-    uint32_t count = 0;
-    while (text[count]) count++;
-    Write(text, count);
-}
-
-static int Equal(StringRecord* record, const char* text) {
-    int32_t i;
-    if (!record) return text[0] == 0;
-    for (i = 0; i < record->length; i++)
-        if (text[i] == 0 || record->buffer[1 + i] != (unsigned char)text[i]) return 0;
-    return text[i] == 0;
-}
 
 static int Set(const char* variable) {
     char value[8];

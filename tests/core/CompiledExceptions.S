@@ -5,10 +5,7 @@
 // exception dispatcher may scan.
 #if defined(__i386__) && !defined(_WIN64)
 
-#define TRY_BEGIN .byte 0xE9; .long 4; .long 0x412
-#define TRY_END   .byte 0xE9; .long 4; .long 0x413
-// A handler marker whose jump skips to label `over`, storing the exception at slot(%ebp).
-#define HANDLER(over, slot) .byte 0xE9; .long over - (. + 4); .long 0x411; .short 0; .short slot
+#include "sdk/QuorvaneMarkers.h"
 
     .section .qvcode, "xr"
     .globl  _CompiledCodeBegin

@@ -348,6 +348,20 @@ TEST(EventLoopWmQuit, WmQuitEndsTheLoopWithoutIdleWork) {
     RemovePollableObject(&poll);
 }
 
+// A WM_QUIT that a non-blocking step takes (DoEvents) ends the loop as the blocking step's does;
+// before, it was dispatched like any message and lost.
+TEST(EventLoopWmQuitWhileNotWaiting, NonBlockingStepKeepsTheQuit) {
+    Watchdog watchdog(5000);
+    RecordingPollable poll('P');
+    AddPollableObject(&poll);
+    PostQuitMessage(0);
+    EXPECT_FALSE(IsQuitting());
+    DoEventsStep(false);
+    EXPECT_TRUE(IsQuitting());
+    EXPECT_EQ(poll.mPolls, 0);
+    RemovePollableObject(&poll);
+}
+
 namespace {
 
 bool sRunning = false;

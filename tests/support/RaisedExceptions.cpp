@@ -44,7 +44,10 @@ std::string RaisedExceptions::Take() {
 }
 
 bool RaisedExceptions::Hook(ObjectHeader* exception) {
-    if (sCurrent && exception && exception->classPtr)
-        sCurrent->mNames.push_back(std::string(BytesOf(string(exception->classPtr->name))));
+    if (!sCurrent || !exception || !exception->classPtr) return false;
+    const std::string name(BytesOf(string(exception->classPtr->name)));
+    sCurrent->mNames.push_back(name);
+    const auto* fields = reinterpret_cast<const RuntimeExceptionObject*>(exception);
+    sCurrent->mSeen.push_back({name, std::string(BytesOf(string(fields->message))), fields->errorNumber});
     return false;
 }

@@ -15,7 +15,15 @@ public:
     RaisedExceptions(const RaisedExceptions&) = delete;
     RaisedExceptions& operator=(const RaisedExceptions&) = delete;
 
+    // What the hook saw of each exception: its class name, Message and ErrorNumber.
+    struct Details {
+        std::string name;
+        std::string message;
+        int32_t errorNumber;
+    };
+
     const std::vector<std::string>& Names() const { return mNames; }
+    const std::vector<Details>& Seen() const { return mSeen; }
     // The first recorded class name ("" when none), clearing the record.
     std::string Take();
 
@@ -23,4 +31,5 @@ private:
     static bool Hook(ObjectHeader* exception);
     static int32_t Report(const struct MessageBoxRecord& box, void* context);
     std::vector<std::string> mNames;
+    std::vector<Details> mSeen;
 };
