@@ -136,8 +136,27 @@ void TCPSocketPosix::Listen(int32_t newPort) {
     }
     const sockaddr_in local = IPv4Address(INADDR_ANY, newPort);
     if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-        SetError(PlatformErrno());
-        return;
+        int32_t number = PlatformErrno();
+        // With SO_REUSEADDR a port that another socket holds answers "access denied", as a port
+        // the platform forbids does; asked once more without the option, a held port tells
+        // itself apart as "address in use".
+        if (number == 13) {
+            const int32_t noReuse = 0;
+            gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_REUSEADDR,
+                                reinterpret_cast<const char*>(&noReuse), sizeof noReuse);
+            if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0) {
+                // Free after all; listen with the option as asked.
+                gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_REUSEADDR,
+                                    reinterpret_cast<const char*>(&reuse), sizeof reuse);
+                number = 0;
+            } else {
+                number = PlatformErrno();
+            }
+        }
+        if (number != 0) {
+            SetError(number);
+            return;
+        }
     }
     accepting = 1;
     if (gWinsock.listen(Native(handle), 5) != 0) {
@@ -169,6 +188,12 @@ void TCPSocketPosix::Poll() {
     if (found > 0) {
         if (handle != -1 && wantRead && gWinsock.WSAFDIsSet(Native(handle), &readSet)) {
             if (accepting) {
+                // A pool still waiting for its sockets gets them first: a client that arrives
+                // before the first refill would otherwise find no ready socket and be closed.
+                if (pool && poolRefillPending) {
+                    DispatchEvents();
+                    if (!alive.Alive() || ExceptionInFlight() || handle == -1) return;
+                }
                 if (!DoAccept()) return;
             } else if (!isConnected) {
                 // The connection is complete; its data, if any, is read on a later poll.
