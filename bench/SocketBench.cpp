@@ -24,7 +24,6 @@ int64_t sTotal = 256LL << 20;
 constexpr int32_t kChunk = 1 << 20;
 
 int64_t sReceived = 0;
-ObjectHeader* sPooled = nullptr;
 
 void OnData(ObjectHeader* self) {
     StringRecord* bytes = SocketReadAll(self, nullptr);
