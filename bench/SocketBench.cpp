@@ -17,6 +17,7 @@
 #include "comms/TCPSocketPosix.h"
 #include "core/DefinitionConversion.h"
 #include "host/EventLoop.h"
+#include "tests/support/CompiledSubclass.h"
 
 namespace {
 
@@ -33,19 +34,9 @@ void OnData(ObjectHeader* self) {
 
 ObjectHeader* OnAddSocket(ObjectHeader*);
 
-ClassRecord* Subclass(ObjectDefinition* definition, const char* name, const char* event, void* handler) {
-    ClassRecord* base = LookupObjectDefinition(definition);
-    ClassRecord* own = RuntimeNewClass(base, base->methodCount, base->interfaceCount, base->eventCount,
-                                       base->accessorCount, base->propertyCount);
-    own->name = string(name).Detach();
-    own->instanceSize = base->instanceSize;
-    for (int32_t i = 0; i < own->eventCount; ++i)
-        if (string::Compare(string(own->events[i].name), string(event)) == 0) own->events[i].vector = handler;
-    return own;
-}
-
 ClassRecord* ReaderClass() {
-    static ClassRecord* record = Subclass(TCPSocket(), "Reader", "DataAvailable", reinterpret_cast<void*>(OnData));
+    static ClassRecord* record =
+        CompiledSubclass(TCPSocket(), "Reader", {{"DataAvailable", HandlerAddress(OnData)}});
     return record;
 }
 
@@ -53,7 +44,7 @@ ObjectHeader* OnAddSocket(ObjectHeader*) { return RuntimeNewObject(ReaderClass()
 
 ClassRecord* ServerClass() {
     static ClassRecord* record =
-        Subclass(ServerSocket(), "Server", "AddSocket", reinterpret_cast<void*>(OnAddSocket));
+        CompiledSubclass(ServerSocket(), "Server", {{"AddSocket", HandlerAddress(OnAddSocket)}});
     return record;
 }
 
@@ -185,16 +176,19 @@ int main(int argc, char** argv) {
 
     const double rawOut = Best([&] { RawTransfer(raw.a, raw.b, sTotal); });
     const double coreOut = Best([&] { RuntimeTransfer(runtime.client, sTotal, DoEventsStep); });
-    std::printf("connected core -> handed-off core: raw %.3f s, cores %.3f s, ratio %.2f (%.0f MB/s)\n",
-                rawOut, coreOut, rawOut / coreOut, mb / coreOut);
+    std::printf(
+        "connected core -> handed-off core: raw %.3f s, cores %.3f s, ratio %.2f (%.0f MB/s)\n",
+        rawOut, coreOut, rawOut / coreOut, mb / coreOut);
 
     const double rawBack = Best([&] { RawTransfer(raw.b, raw.a, sTotal); });
     const double coreBack = Best([&] { RuntimeTransfer(runtime.pooled, sTotal, DoEventsStep); });
-    std::printf("handed-off core -> connected core: raw %.3f s, cores %.3f s, ratio %.2f (%.0f MB/s)\n",
-                rawBack, coreBack, rawBack / coreBack, mb / coreBack);
+    std::printf(
+        "handed-off core -> connected core: raw %.3f s, cores %.3f s, ratio %.2f (%.0f MB/s)\n",
+        rawBack, coreBack, rawBack / coreBack, mb / coreBack);
 
     const double raw64 = Best([&] { RawTransfer(raw.a, raw.b, sTotal, 65536); });
-    std::printf("raw with the cores' 64 KB pieces: %.3f s, ratio to the cores %.2f\n", raw64, raw64 / coreOut);
+    std::printf("raw with the cores' 64 KB pieces: %.3f s, ratio to the cores %.2f\n", raw64,
+                raw64 / coreOut);
     const double bare = Best([&] { RuntimeTransfer(runtime.client, sTotal, PollStep); });
     std::printf("cores polled without the rest of the loop: ratio %.2f\n", rawOut / bare);
     // The handed-off core receiving only its default 8,192 bytes per poll.

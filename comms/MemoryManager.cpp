@@ -126,7 +126,8 @@ int32_t MemoryManager::Read(void* buffer, int32_t count, bool remove) {
     for (MemoryManagerNode* node = mHead; node && copied < count; node = node->mNext) {
         int32_t n = node->writePosition - node->readPosition;
         if (n > count - copied) n = count - copied;
-        if (n > 0) std::memcpy(target + copied, node->data + node->readPosition, static_cast<size_t>(n));
+        if (n > 0)
+            std::memcpy(target + copied, node->data + node->readPosition, static_cast<size_t>(n));
         copied += n;
     }
     if (remove) Consume(copied);

@@ -22,13 +22,19 @@ EventDefinition* sSendProgress = nullptr;
 EventDefinition* sAddSocket = nullptr;
 EventDefinition* sServerError = nullptr;
 
-SocketCoreObject* Fields(ObjectHeader* object) { return reinterpret_cast<SocketCoreObject*>(object); }
-TCPSocketObject* TCPFields(ObjectHeader* object) { return reinterpret_cast<TCPSocketObject*>(object); }
+SocketCoreObject* Fields(ObjectHeader* object) {
+    return reinterpret_cast<SocketCoreObject*>(object);
+}
+TCPSocketObject* TCPFields(ObjectHeader* object) {
+    return reinterpret_cast<TCPSocketObject*>(object);
+}
 ServerSocketObject* ServerFields(ObjectHeader* object) {
     return reinterpret_cast<ServerSocketObject*>(object);
 }
 
-bool IsTCPSocket(ObjectHeader* object) { return object && ObjectIsaDefinition(object, TCPSocket()); }
+bool IsTCPSocket(ObjectHeader* object) {
+    return object && ObjectIsaDefinition(object, TCPSocket());
+}
 
 // The core of a checked object, or null after reporting what was missing.
 SocketImp* CheckedCore(ObjectHeader* object, int32_t line) {
@@ -86,8 +92,8 @@ ConstantEntry kSocketCoreConstants[] = {
 PropertyEntry kSocketCoreProperties[] = {
     {0, "Port", AsType(&kIntegerType), RowFunction(SocketPortGetter), "SocketPortGetter",
      RowFunction(SocketPortSetter), "SocketPortSetter", offsetof(SocketCoreObject, port), 0},
-    {0, "LastErrorCode", AsType(&kIntegerType), RowFunction(socketLastErrorCode), "socketLastErrorCode",
-     nullptr, nullptr, offsetof(SocketCoreObject, lastErrorCode), 0},
+    {0, "LastErrorCode", AsType(&kIntegerType), RowFunction(socketLastErrorCode),
+     "socketLastErrorCode", nullptr, nullptr, offsetof(SocketCoreObject, lastErrorCode), 0},
     {0, "IsConnected", AsType(&kBooleanType), RowFunction(SocketIsConnected), "SocketIsConnected",
      nullptr, nullptr, 0, 0},
     {0, "NetworkInterface", nullptr, RowFunction(objGetter), "objGetter", RowFunction(objSetter),
@@ -100,7 +106,15 @@ MethodEntry kSocketCoreMethods[] = {
     {"Close", nullptr, nullptr, 0, Function(socketClose, "socketClose"), {}, kMethodPlain, 0, 0},
     {"Poll", nullptr, nullptr, 0, Function(socketPoll, "socketPoll"), {}, kMethodPlain, 0, 0},
     {"Purge", nullptr, nullptr, 0, Function(SocketPurge, "SocketPurge"), {}, kMethodPlain, 0, 0},
-    {"Connect", nullptr, nullptr, 0, Function(SocketConnect, "SocketConnect"), {}, kMethodPlain, 0, 0},
+    {"Connect",
+     nullptr,
+     nullptr,
+     0,
+     Function(SocketConnect, "SocketConnect"),
+     {},
+     kMethodPlain,
+     0,
+     0},
 };
 
 void RegisterDebuggerLookups(ObjectDefinition*) {
@@ -146,15 +160,51 @@ ParameterEntry kWriteParameter[] = {{"Text", AsType(&kStringType), 0, 0, 0, 0}};
 
 MethodEntry kTCPSocketMethods[] = {
     {"Listen", nullptr, nullptr, 0, Function(SocketListen, "SocketListen"), {}, kMethodPlain, 0, 0},
-    {"Read", AsType(&kStringType), kReadParameters, 2, Function(socketRead, "socketRead"), {},
-     kMethodPlain, 0, 0},
-    {"ReadAll", AsType(&kStringType), kEncodingParameter, 1, Function(SocketReadAll, "SocketReadAll"),
-     {}, kMethodPlain, 0, 0},
-    {"Write", nullptr, kWriteParameter, 1, Function(SocketWrite, "SocketWrite"), {}, kMethodPlain, 0, 0},
-    {"Disconnect", nullptr, nullptr, 0, Function(SocketDisconnect, "SocketDisconnect"), {},
-     kMethodPlain, 0, 0},
-    {"Lookahead", AsType(&kStringType), kEncodingParameter, 1,
-     Function(socketLookahead, "socketLookahead"), {}, kMethodPlain, 0, 0},
+    {"Read",
+     AsType(&kStringType),
+     kReadParameters,
+     2,
+     Function(socketRead, "socketRead"),
+     {},
+     kMethodPlain,
+     0,
+     0},
+    {"ReadAll",
+     AsType(&kStringType),
+     kEncodingParameter,
+     1,
+     Function(SocketReadAll, "SocketReadAll"),
+     {},
+     kMethodPlain,
+     0,
+     0},
+    {"Write",
+     nullptr,
+     kWriteParameter,
+     1,
+     Function(SocketWrite, "SocketWrite"),
+     {},
+     kMethodPlain,
+     0,
+     0},
+    {"Disconnect",
+     nullptr,
+     nullptr,
+     0,
+     Function(SocketDisconnect, "SocketDisconnect"),
+     {},
+     kMethodPlain,
+     0,
+     0},
+    {"Lookahead",
+     AsType(&kStringType),
+     kEncodingParameter,
+     1,
+     Function(socketLookahead, "socketLookahead"),
+     {},
+     kMethodPlain,
+     0,
+     0},
 };
 
 const ClassRows kTCPSocketRows = {
@@ -176,8 +226,9 @@ EventEntry kServerSocketEvents[] = {
 };
 
 PropertyEntry kServerSocketProperties[] = {
-    {0, "Port", AsType(&kIntegerType), RowFunction(ServerSocketPortGetter), "ServerSocketPortGetter",
-     RowFunction(ServerSocketPortSetter), "ServerSocketPortSetter", offsetof(ServerSocketObject, port), 0},
+    {0, "Port", AsType(&kIntegerType), RowFunction(ServerSocketPortGetter),
+     "ServerSocketPortGetter", RowFunction(ServerSocketPortSetter), "ServerSocketPortSetter",
+     offsetof(ServerSocketObject, port), 0},
     {0, "MinimumSocketsAvailable", AsType(&kIntegerType), RowFunction(intGetter), "intGetter",
      RowFunction(ServerSocketSetMinSockets), "ServerSocketSetMinSockets",
      offsetof(ServerSocketObject, minimumSocketsAvailable), 0},
@@ -188,15 +239,29 @@ PropertyEntry kServerSocketProperties[] = {
      "serverSocketIsListening", nullptr, nullptr, 0, 0},
     {0, "NetworkInterface", nullptr, RowFunction(objGetter), "objGetter", RowFunction(objSetter),
      "objSetter", offsetof(ServerSocketObject, networkInterface), 0},
-    {0, "Handle", AsType(&kIntegerType), RowFunction(ServerSocketGetHandle), "ServerSocketGetHandle",
-     nullptr, nullptr, 0, 0},
+    {0, "Handle", AsType(&kIntegerType), RowFunction(ServerSocketGetHandle),
+     "ServerSocketGetHandle", nullptr, nullptr, 0, 0},
 };
 
 MethodEntry kServerSocketMethods[] = {
-    {"Listen", nullptr, nullptr, 0, Function(ServerSocketListen, "ServerSocketListen"), {},
-     kMethodPlain, 0, 0},
-    {"StopListening", nullptr, nullptr, 0, Function(ServerSocketClose, "ServerSocketClose"), {},
-     kMethodPlain, 0, 0},
+    {"Listen",
+     nullptr,
+     nullptr,
+     0,
+     Function(ServerSocketListen, "ServerSocketListen"),
+     {},
+     kMethodPlain,
+     0,
+     0},
+    {"StopListening",
+     nullptr,
+     nullptr,
+     0,
+     Function(ServerSocketClose, "ServerSocketClose"),
+     {},
+     kMethodPlain,
+     0,
+     0},
 };
 
 const ClassRows kServerSocketRows = {
@@ -306,7 +371,8 @@ ObjectHeader* FireServerSocketAddSocket(ObjectHeader* server) {
 extern "C" {
 
 void ServerSocketFireErrorEvent(ObjectHeader* server, int32_t code) {
-    if (auto* handler = Handler<void(ObjectHeader*, int32_t)>(server, sServerError)) handler(server, code);
+    if (auto* handler = Handler<void(ObjectHeader*, int32_t)>(server, sServerError))
+        handler(server, code);
 }
 
 // --- life cycle ---
@@ -355,7 +421,9 @@ void SocketPortSetter(ObjectHeader* object, int32_t, int32_t value) {
     if (object) Fields(object)->port = value;
 }
 
-int32_t socketLastErrorCode(ObjectHeader* object) { return object ? Fields(object)->lastErrorCode : 0; }
+int32_t socketLastErrorCode(ObjectHeader* object) {
+    return object ? Fields(object)->lastErrorCode : 0;
+}
 
 bool SocketIsConnected(ObjectHeader* object) {
     SocketImp* core = SocketCoreOf(object);
@@ -516,8 +584,12 @@ void pluginSocketListen(ObjectHeader* object) {
     if (IsTCPSocket(object)) SocketListen(object);
 }
 
-StringRecord* pluginSocketRead(ObjectHeader* object, int32_t count) { return socketRead(object, count, nullptr); }
+StringRecord* pluginSocketRead(ObjectHeader* object, int32_t count) {
+    return socketRead(object, count, nullptr);
+}
 StringRecord* pluginSocketReadAll(ObjectHeader* object) { return SocketReadAll(object, nullptr); }
-StringRecord* pluginSocketLookahead(ObjectHeader* object) { return socketLookahead(object, nullptr); }
+StringRecord* pluginSocketLookahead(ObjectHeader* object) {
+    return socketLookahead(object, nullptr);
+}
 
 }  // extern "C"

@@ -126,7 +126,8 @@ private:
 // loaded; a failed start is tried again at the next call.
 int32_t StartNetworking();
 bool NetworkingStarted();
-// Unloads both Winsock entry-point tables when networking was started; open sockets stay as they are.
+// Unloads both Winsock entry-point tables when networking was started; open sockets stay as they
+// are.
 void ShutdownSockets();
 
 // Polls every core of the active list (only those without an owner when onlyUnowned is set); true

@@ -51,8 +51,8 @@ void TCPSocketImp::Listen(int32_t newPort) {
     SocketImp::Listen(newPort);
     listenMode = 1;
     if (pool) {
-        pool->minimumAvailable =
-            reinterpret_cast<ServerSocketObject*>(pool->mServerSocketControl)->minimumSocketsAvailable;
+        pool->minimumAvailable = reinterpret_cast<ServerSocketObject*>(pool->mServerSocketControl)
+                                     ->minimumSocketsAvailable;
         poolRefillPending = 1;
     }
 }
@@ -261,8 +261,9 @@ TCPSocketImp::RefillResult TCPSocketImp::RefillPool() {
     Liveness alive(this);
     if (!pool->filled) {
         if (!pool->mServerSocketControl) {
-            ReportAssertion("TCPSocket", __LINE__, "ss->mServerSocketControl",
-                            "Trying to fill the server socket up, but there was no control specified");
+            ReportAssertion(
+                "TCPSocket", __LINE__, "ss->mServerSocketControl",
+                "Trying to fill the server socket up, but there was no control specified");
             return RefillResult::GaveUp;
         }
         ObjectHeader* server = pool->mServerSocketControl;

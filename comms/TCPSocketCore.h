@@ -83,4 +83,5 @@ private:
 TCPSocketImp* NewTCPSocketCore(ObjectHeader* owner, SocketListener* listener);
 
 // Test hook: while set, NewTCPSocketCore makes its cores with this function.
-void SetTCPSocketCoreFactory(TCPSocketImp* (*factory)(ObjectHeader* owner, SocketListener* listener));
+void SetTCPSocketCoreFactory(TCPSocketImp* (*factory)(ObjectHeader* owner,
+                                                      SocketListener* listener));

@@ -8,7 +8,8 @@ namespace {
 
 // Received bytes pass through this buffer, shared by every core, on their way to a queue.
 uint8_t* ScratchBuffer() {
-    static uint8_t* buffer = static_cast<uint8_t*>(GuardedNew(TCPSocketPosix::kRequestedBufferSize));
+    static uint8_t* buffer =
+        static_cast<uint8_t*>(GuardedNew(TCPSocketPosix::kRequestedBufferSize));
     return buffer;
 }
 
@@ -89,8 +90,8 @@ void TCPSocketPosix::SetBufferSizes(int32_t size) {
         if (gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_SNDBUF,
                                 reinterpret_cast<const char*>(&size), sizeof size) != 0)
             continue;
-        gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&size),
-                            sizeof size);
+        gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_RCVBUF,
+                            reinterpret_cast<const char*>(&size), sizeof size);
         bufferSize = size;
         return;
     }
@@ -113,7 +114,8 @@ void TCPSocketPosix::Connect(const string& address, int32_t newPort) {
         return;
     }
     const sockaddr_in target = IPv4Address(*resolved, newPort);
-    if (gWinsock.connect(Native(handle), reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) {
+    if (gWinsock.connect(Native(handle), reinterpret_cast<const sockaddr*>(&target),
+                         sizeof target) == 0) {
         isConnected = 1;
         connectPending = 1;
         DispatchEvents();
@@ -129,13 +131,14 @@ void TCPSocketPosix::Listen(int32_t newPort) {
     if (!RequireNetworking() || !CreateSocket()) return;
     // SO_REUSEADDR lets a server listen again at once on a port whose old connections linger.
     const int32_t reuse = 1;
-    if (gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
-                            sizeof reuse) != 0) {
+    if (gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_REUSEADDR,
+                            reinterpret_cast<const char*>(&reuse), sizeof reuse) != 0) {
         SetError(PlatformErrno());
         return;
     }
     const sockaddr_in local = IPv4Address(INADDR_ANY, newPort);
-    if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local), sizeof local) !=
+        0) {
         int32_t number = PlatformErrno();
         // With SO_REUSEADDR a port that another socket holds answers "access denied", as a port
         // the platform forbids does; asked once more without the option, a held port tells
@@ -144,7 +147,8 @@ void TCPSocketPosix::Listen(int32_t newPort) {
             const int32_t noReuse = 0;
             gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_REUSEADDR,
                                 reinterpret_cast<const char*>(&noReuse), sizeof noReuse);
-            if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0) {
+            if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local),
+                              sizeof local) == 0) {
                 // Free after all; listen with the option as asked.
                 gWinsock.setsockopt(Native(handle), SOL_SOCKET, SO_REUSEADDR,
                                     reinterpret_cast<const char*>(&reuse), sizeof reuse);
@@ -207,7 +211,8 @@ void TCPSocketPosix::Poll() {
             if (!isConnected && !(eventWord & kSocketEventError)) {
                 sockaddr_in peer;
                 int length = sizeof peer;
-                if (gWinsock.getpeername(Native(handle), reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+                if (gWinsock.getpeername(Native(handle), reinterpret_cast<sockaddr*>(&peer),
+                                         &length) != 0) {
                     SetError(PlatformErrno());
                     return;
                 }
@@ -230,7 +235,8 @@ void TCPSocketPosix::Poll() {
 
 bool TCPSocketPosix::RecvToBuffer() {
     uint8_t* scratch = ScratchBuffer();
-    const int received = gWinsock.recv(Native(handle), reinterpret_cast<char*>(scratch), bufferSize, 0);
+    const int received =
+        gWinsock.recv(Native(handle), reinterpret_cast<char*>(scratch), bufferSize, 0);
     if (received > 0) {
         receiveQueue->Append(scratch, received);
         dataPending = 1;
@@ -341,7 +347,8 @@ int32_t TCPSocketPosix::GetLocalPort() {
     if (handle == -1) return -1;
     sockaddr_in local;
     int length = sizeof local;
-    if (gWinsock.getsockname(Native(handle), reinterpret_cast<sockaddr*>(&local), &length) != 0) return -1;
+    if (gWinsock.getsockname(Native(handle), reinterpret_cast<sockaddr*>(&local), &length) != 0)
+        return -1;
     return gWinsock.ntohs ? gWinsock.ntohs(local.sin_port) : ntohs(local.sin_port);
 }
 
@@ -364,9 +371,13 @@ string TCPSocketPosix::TakeFromQueue(int32_t count, bool remove) {
 
 string TCPSocketPosix::Read(int32_t count) { return TakeFromQueue(count, true); }
 
-string TCPSocketPosix::ReadAll() { return TakeFromQueue(receiveQueue ? receiveQueue->Total() : 0, true); }
+string TCPSocketPosix::ReadAll() {
+    return TakeFromQueue(receiveQueue ? receiveQueue->Total() : 0, true);
+}
 
-string TCPSocketPosix::Lookahead() { return TakeFromQueue(receiveQueue ? receiveQueue->Total() : 0, false); }
+string TCPSocketPosix::Lookahead() {
+    return TakeFromQueue(receiveQueue ? receiveQueue->Total() : 0, false);
+}
 
 int32_t TCPSocketPosix::BytesAvailable() { return receiveQueue ? receiveQueue->Total() : 0; }
 

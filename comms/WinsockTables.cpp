@@ -22,8 +22,10 @@ struct EntryRow {
     size_t offset;
 };
 
-#define QV_MAIN(field, library, required) {#field, library, required, offsetof(WinsockTable, field)}
-#define QV_MAIN_AS(name, field, library, required) {name, library, required, offsetof(WinsockTable, field)}
+#define QV_MAIN(field, library, required) \
+    { #field, library, required, offsetof(WinsockTable, field) }
+#define QV_MAIN_AS(name, field, library, required) \
+    { name, library, required, offsetof(WinsockTable, field) }
 
 // The first four are resolved before the rest; the loading stops when one of them is missing.
 constexpr EntryRow kFirstMainRows[] = {
@@ -62,19 +64,30 @@ constexpr EntryRow kMainRows[] = {
     QV_MAIN(freeaddrinfo, kWs2_32, false),
 };
 
-#define QV_SECONDARY(field, library) {#field, library, false, offsetof(SecondaryWinsockTable, field)}
+#define QV_SECONDARY(field, library) \
+    { #field, library, false, offsetof(SecondaryWinsockTable, field) }
 
 constexpr EntryRow kSecondaryRows[] = {
-    QV_SECONDARY(WSAStartup, kWsock32),     QV_SECONDARY(WSACleanup, kWsock32),
-    QV_SECONDARY(socket, kWsock32),         QV_SECONDARY(closesocket, kWsock32),
-    QV_SECONDARY(inet_addr, kWsock32),      QV_SECONDARY(connect, kWsock32),
-    QV_SECONDARY(bind, kWsock32),           QV_SECONDARY(send, kWsock32),
-    QV_SECONDARY(recv, kWsock32),           QV_SECONDARY(ioctlsocket, kWsock32),
-    QV_SECONDARY(gethostbyname, kWsock32),  QV_SECONDARY(WSAAsyncSelect, kWsock32),
-    QV_SECONDARY(WSAGetLastError, kWsock32), QV_SECONDARY(accept, kWsock32),
-    QV_SECONDARY(listen, kWsock32),         QV_SECONDARY(getsockname, kWsock32),
-    QV_SECONDARY(gethostname, kWsock32),    QV_SECONDARY(getpeername, kWsock32),
-    QV_SECONDARY(recvfrom, kWsock32),       QV_SECONDARY(sendto, kWsock32),
+    QV_SECONDARY(WSAStartup, kWsock32),
+    QV_SECONDARY(WSACleanup, kWsock32),
+    QV_SECONDARY(socket, kWsock32),
+    QV_SECONDARY(closesocket, kWsock32),
+    QV_SECONDARY(inet_addr, kWsock32),
+    QV_SECONDARY(connect, kWsock32),
+    QV_SECONDARY(bind, kWsock32),
+    QV_SECONDARY(send, kWsock32),
+    QV_SECONDARY(recv, kWsock32),
+    QV_SECONDARY(ioctlsocket, kWsock32),
+    QV_SECONDARY(gethostbyname, kWsock32),
+    QV_SECONDARY(WSAAsyncSelect, kWsock32),
+    QV_SECONDARY(WSAGetLastError, kWsock32),
+    QV_SECONDARY(accept, kWsock32),
+    QV_SECONDARY(listen, kWsock32),
+    QV_SECONDARY(getsockname, kWsock32),
+    QV_SECONDARY(gethostname, kWsock32),
+    QV_SECONDARY(getpeername, kWsock32),
+    QV_SECONDARY(recvfrom, kWsock32),
+    QV_SECONDARY(sendto, kWsock32),
     QV_SECONDARY(setsockopt, kWs2_32),
 };
 
@@ -95,11 +108,12 @@ struct ErrorTranslation {
     int32_t code;
 };
 constexpr ErrorTranslation kErrorTranslations[] = {
-    {1, 107},  {13, 107},                                      // not permitted, access denied
-    {2, 103},  {51, 103}, {57, 103}, {60, 103}, {61, 103},     // unreachable, not connected, timed out, refused
-    {12, 108}, {23, 108}, {55, 108},                           // no memory, no buffers
-    {32, 102}, {52, 102}, {53, 102}, {54, 102},                // broken, dropped, aborted, reset
-    {48, 105},                                                 // address in use
+    {1, 107},  {13, 107},  // not permitted, access denied
+    {2, 103},  {51, 103}, {57, 103}, {60, 103},
+    {61, 103},                                   // unreachable, not connected, timed out, refused
+    {12, 108}, {23, 108}, {55, 108},             // no memory, no buffers
+    {32, 102}, {52, 102}, {53, 102}, {54, 102},  // broken, dropped, aborted, reset
+    {48, 105},                                   // address in use
 };
 
 HMODULE LibraryFor(Library library, HMODULE wsock32, HMODULE ws2_32) {
@@ -181,7 +195,9 @@ void SetWinsockLoader(const WinsockLoader* loader) {
     sNameInfoResolved = false;
 }
 
-int32_t PlatformErrno() { return gWinsock.WSAGetLastError ? gWinsock.WSAGetLastError() - 10000 : 0; }
+int32_t PlatformErrno() {
+    return gWinsock.WSAGetLastError ? gWinsock.WSAGetLastError() - 10000 : 0;
+}
 
 bool IsWouldBlock() {
     const int32_t number = PlatformErrno();
@@ -206,8 +222,8 @@ const uint32_t* ResolveAddress(const char* text) {
     return reinterpret_cast<const uint32_t*>(host->h_addr_list[0]);
 }
 
-int32_t GetNameInfo(int32_t family, const void* addressPointer, char* hostBuffer, int32_t hostLength,
-                    bool nameRequired) {
+int32_t GetNameInfo(int32_t family, const void* addressPointer, char* hostBuffer,
+                    int32_t hostLength, bool nameRequired) {
     if (!sNameInfoResolved) {
         sNameInfoResolved = true;
         if (gWinsock.ws2_32)

@@ -97,8 +97,8 @@ int32_t TranslateSocketError(int32_t platformNumber);
 const uint32_t* ResolveAddress(const char* text);
 // The numeric or (nameRequired) resolved host text of a socket address through getnameinfo; -1
 // when getnameinfo is not available. addressPointer points at the address inside the structure.
-int32_t GetNameInfo(int32_t family, const void* addressPointer, char* hostBuffer, int32_t hostLength,
-                    bool nameRequired);
+int32_t GetNameInfo(int32_t family, const void* addressPointer, char* hostBuffer,
+                    int32_t hostLength, bool nameRequired);
 int32_t GetNumericNameInfo(int32_t family, const void* addressPointer, char* hostBuffer,
                            int32_t hostLength);
 

@@ -25,38 +25,38 @@ inline std::string RunQueueModelCheck(uint32_t seed, int operations, int32_t nod
     for (int step = 0; step < operations; ++step) {
         const int32_t size = static_cast<int32_t>(random() % (3 * nodeSize));
         switch (random() % 6) {
-        case 0:
-        case 1: {
-            std::vector<uint8_t> bytes(static_cast<size_t>(size));
-            for (uint8_t& byte : bytes) byte = next++;
-            queue.Append(bytes.data(), size);
-            model.insert(model.end(), bytes.begin(), bytes.end());
-            break;
-        }
-        case 2: {
-            queue.Consume(size);
-            model.erase(model.begin(), model.begin() + std::min<size_t>(model.size(), size));
-            break;
-        }
-        case 3:
-        case 4: {
-            const bool remove = random() % 2 == 0;
-            std::vector<uint8_t> buffer(static_cast<size_t>(size) + 1, 0xEE);
-            const int32_t copied = queue.Read(buffer.data(), size, remove);
-            const size_t expected = std::min<size_t>(model.size(), size);
-            if (copied != static_cast<int32_t>(expected)) return fail(step, "read count");
-            if (!std::equal(buffer.begin(), buffer.begin() + copied, model.begin()))
-                return fail(step, "read bytes");
-            if (buffer[copied] != 0xEE) return fail(step, "read past the count");
-            if (remove) model.erase(model.begin(), model.begin() + copied);
-            break;
-        }
-        case 5:
-            if (random() % 8 == 0) {
-                queue.Clear();
-                model.clear();
+            case 0:
+            case 1: {
+                std::vector<uint8_t> bytes(static_cast<size_t>(size));
+                for (uint8_t& byte : bytes) byte = next++;
+                queue.Append(bytes.data(), size);
+                model.insert(model.end(), bytes.begin(), bytes.end());
+                break;
             }
-            break;
+            case 2: {
+                queue.Consume(size);
+                model.erase(model.begin(), model.begin() + std::min<size_t>(model.size(), size));
+                break;
+            }
+            case 3:
+            case 4: {
+                const bool remove = random() % 2 == 0;
+                std::vector<uint8_t> buffer(static_cast<size_t>(size) + 1, 0xEE);
+                const int32_t copied = queue.Read(buffer.data(), size, remove);
+                const size_t expected = std::min<size_t>(model.size(), size);
+                if (copied != static_cast<int32_t>(expected)) return fail(step, "read count");
+                if (!std::equal(buffer.begin(), buffer.begin() + copied, model.begin()))
+                    return fail(step, "read bytes");
+                if (buffer[copied] != 0xEE) return fail(step, "read past the count");
+                if (remove) model.erase(model.begin(), model.begin() + copied);
+                break;
+            }
+            case 5:
+                if (random() % 8 == 0) {
+                    queue.Clear();
+                    model.clear();
+                }
+                break;
         }
         if (queue.Total() != static_cast<int32_t>(model.size())) return fail(step, "total");
         int32_t contiguous = -1;

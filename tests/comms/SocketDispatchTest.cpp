@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "CompiledSubclass.h"
 #include "RaisedExceptions.h"
 #include "comms/SocketClasses.h"
 #include "comms/TCPSocketCore.h"
@@ -70,31 +71,14 @@ void OnError(ObjectHeader* self) {
     }
 }
 
-ClassRecord* Subclass(ObjectDefinition* definition, const char* name,
-                      const std::vector<std::pair<const char*, void*>>& handlers) {
-    ClassRecord* base = LookupObjectDefinition(definition);
-    ClassRecord* own = RuntimeNewClass(base, base->methodCount, base->interfaceCount, base->eventCount,
-                                       base->accessorCount, base->propertyCount);
-    own->name = string(name).Detach();
-    own->instanceSize = base->instanceSize;
-    for (int32_t i = 0; i < own->eventCount; ++i)
-        for (const auto& [event, handler] : handlers)
-            if (string::Compare(string(own->events[i].name), string(event)) == 0)
-                own->events[i].vector = handler;
-    return own;
-}
-
-template <typename F>
-void* Fn(F* f) {
-    return reinterpret_cast<void*>(f);
-}
-
 ClassRecord* LoggingSocketClass() {
-    static ClassRecord* record = Subclass(
-        TCPSocket(), "LoggingSocket",
-        {{"Connected", Fn(OnConnected)}, {"DataAvailable", Fn(OnDataAvailable)},
-         {"SendComplete", Fn(OnSendComplete)}, {"SendProgress", Fn(OnSendProgress)},
-         {"Error", Fn(OnError)}});
+    static ClassRecord* record =
+        CompiledSubclass(TCPSocket(), "LoggingSocket",
+                         {{"Connected", HandlerAddress(OnConnected)},
+                          {"DataAvailable", HandlerAddress(OnDataAvailable)},
+                          {"SendComplete", HandlerAddress(OnSendComplete)},
+                          {"SendProgress", HandlerAddress(OnSendProgress)},
+                          {"Error", HandlerAddress(OnError)}});
     return record;
 }
 
@@ -104,11 +88,14 @@ ObjectHeader* OnAddSocket(ObjectHeader*) {
     if (sAddSocketGivesNil) return nullptr;
     return RuntimeNewObject(LoggingSocketClass());
 }
-void OnServerError(ObjectHeader*, int32_t code) { sLog.push_back("ServerError(" + std::to_string(code) + ")"); }
+void OnServerError(ObjectHeader*, int32_t code) {
+    sLog.push_back("ServerError(" + std::to_string(code) + ")");
+}
 
 ClassRecord* LoggingServerClass() {
-    static ClassRecord* record = Subclass(ServerSocket(), "LoggingServer",
-                                          {{"AddSocket", Fn(OnAddSocket)}, {"Error", Fn(OnServerError)}});
+    static ClassRecord* record = CompiledSubclass(
+        ServerSocket(), "LoggingServer",
+        {{"AddSocket", HandlerAddress(OnAddSocket)}, {"Error", HandlerAddress(OnServerError)}});
     return record;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CompiledSubclass.h"
 #include "RaisedExceptions.h"
 #include "comms/SocketClasses.h"
 #include "comms/TCPSocketCore.h"
@@ -84,38 +85,22 @@ void OnEchoData(ObjectHeader* self) {
     RuntimeUnlockString(line);
 }
 
-ClassRecord* Subclass(ObjectDefinition* definition, const char* name,
-                      const std::vector<std::pair<const char*, void*>>& handlers) {
-    ClassRecord* base = LookupObjectDefinition(definition);
-    ClassRecord* own = RuntimeNewClass(base, base->methodCount, base->interfaceCount, base->eventCount,
-                                       base->accessorCount, base->propertyCount);
-    own->name = string(name).Detach();
-    own->instanceSize = base->instanceSize;
-    for (int32_t i = 0; i < own->eventCount; ++i)
-        for (const auto& [event, handler] : handlers)
-            if (string::Compare(string(own->events[i].name), string(event)) == 0)
-                own->events[i].vector = handler;
-    return own;
-}
-
-template <typename F>
-void* Fn(F* f) {
-    return reinterpret_cast<void*>(f);
-}
-
 ClassRecord* LoggingSocketClass() {
-    static ClassRecord* record = Subclass(
-        TCPSocket(), "LoggingSocket",
-        {{"Connected", Fn(OnConnected)}, {"DataAvailable", Fn(OnDataAvailable)},
-         {"SendComplete", Fn(OnSendComplete)}, {"SendProgress", Fn(OnSendProgress)},
-         {"Error", Fn(OnError)}});
+    static ClassRecord* record =
+        CompiledSubclass(TCPSocket(), "LoggingSocket",
+                         {{"Connected", HandlerAddress(OnConnected)},
+                          {"DataAvailable", HandlerAddress(OnDataAvailable)},
+                          {"SendComplete", HandlerAddress(OnSendComplete)},
+                          {"SendProgress", HandlerAddress(OnSendProgress)},
+                          {"Error", HandlerAddress(OnError)}});
     return record;
 }
 
 ClassRecord* EchoingSocketClass() {
-    static ClassRecord* record = Subclass(TCPSocket(), "EchoingSocket",
-                                          {{"Connected", Fn(OnConnected)}, {"DataAvailable", Fn(OnEchoData)},
-                                           {"Error", Fn(OnError)}});
+    static ClassRecord* record = CompiledSubclass(TCPSocket(), "EchoingSocket",
+                                                  {{"Connected", HandlerAddress(OnConnected)},
+                                                   {"DataAvailable", HandlerAddress(OnEchoData)},
+                                                   {"Error", HandlerAddress(OnError)}});
     return record;
 }
 
@@ -123,11 +108,14 @@ ObjectHeader* OnAddSocket(ObjectHeader*) {
     ++sAddSockets;
     return sAddSocketGivesNil ? nullptr : RuntimeNewObject(EchoingSocketClass());
 }
-void OnServerError(ObjectHeader*, int32_t code) { sLog.push_back("ServerError(" + std::to_string(code) + ")"); }
+void OnServerError(ObjectHeader*, int32_t code) {
+    sLog.push_back("ServerError(" + std::to_string(code) + ")");
+}
 
 ClassRecord* ServerClass() {
-    static ClassRecord* record = Subclass(ServerSocket(), "TestServer",
-                                          {{"AddSocket", Fn(OnAddSocket)}, {"Error", Fn(OnServerError)}});
+    static ClassRecord* record = CompiledSubclass(
+        ServerSocket(), "TestServer",
+        {{"AddSocket", HandlerAddress(OnAddSocket)}, {"Error", HandlerAddress(OnServerError)}});
     return record;
 }
 
@@ -228,7 +216,8 @@ TEST_F(SocketLoopback, ThreeMegabytesLeaveInPiecesAndComeBackIdentical) {
     text.SetBytes(data.data(), static_cast<int32_t>(data.size()));
     SocketWrite(socket, text.Record());
     EXPECT_EQ(TCPSocketBytesLeftToSend(socket), 3000000);
-    ASSERT_TRUE(PollUntil([&] { return sReceived.size() >= data.size() && Logged("SendComplete(False)"); }, 30000));
+    ASSERT_TRUE(PollUntil(
+        [&] { return sReceived.size() >= data.size() && Logged("SendComplete(False)"); }, 30000));
     EXPECT_TRUE(sReceived == data);
     int64_t sent = 0;
     size_t lastProgress = 0;
@@ -241,7 +230,8 @@ TEST_F(SocketLoopback, ThreeMegabytesLeaveInPiecesAndComeBackIdentical) {
         }
     }
     EXPECT_EQ(sent, 3000000);
-    EXPECT_EQ(sLog[lastProgress], "SendProgress(" + std::to_string(std::stoi(sLog[lastProgress].substr(13))) + ",0)");
+    EXPECT_EQ(sLog[lastProgress],
+              "SendProgress(" + std::to_string(std::stoi(sLog[lastProgress].substr(13))) + ",0)");
     // SendComplete comes with the dispatch after the last progress, before any later send report.
     size_t complete = lastProgress + 1;
     while (complete < sLog.size() && sLog[complete] == "DataAvailable") ++complete;
@@ -309,7 +299,8 @@ TEST_F(SocketLoopback, AServerFillsItsPoolAndServesClients) {
     ASSERT_TRUE(PollUntil([] { return sAddSockets >= 12; }));
     EXPECT_EQ(sAddSockets, 12);
     EXPECT_EQ(Control(ports["control"], "clients " + std::to_string(port) + " 3"), "ok");
-    ASSERT_TRUE(PollUntil([&] { return Control(ports["control"], "status").rfind("served=3", 0) == 0; }));
+    ASSERT_TRUE(
+        PollUntil([&] { return Control(ports["control"], "status").rfind("served=3", 0) == 0; }));
     EXPECT_EQ(sAddSockets, 12);
 }
 

@@ -57,7 +57,8 @@ public:
     void Open(int32_t count, bool owned = false) {
         if (owned && !plainOwner) plainOwner = CreateInstance(Object());
         for (int32_t i = 0; i < count; ++i) {
-            FakeCore* core = new FakeCore(static_cast<int32_t>(cores.size()), owned ? plainOwner : nullptr);
+            FakeCore* core =
+                new FakeCore(static_cast<int32_t>(cores.size()), owned ? plainOwner : nullptr);
             core->Listen(0);
             cores.push_back(core);
         }
@@ -113,7 +114,8 @@ TEST_F(SocketPoll, HandlersThatCloseOrPollAgainKeepTheWalkOnLiveEntries) {
         std::string polls;
     };
     const std::vector<Case> cases = {
-        {"closes itself", [](SocketPoll& t) { t.cores[2]->action = [](FakeCore* c) { c->Close(false); }; },
+        {"closes itself",
+         [](SocketPoll& t) { t.cores[2]->action = [](FakeCore* c) { c->Close(false); }; },
          "P4 P3 P2 P1 P0"},
         // The entries above the removed one move down: core 3 is met again at index 2.
         {"closes a lower core",
@@ -204,7 +206,7 @@ TEST(NetworkPollTimer, RunsAtFiveTicksWhileItHasUsersAndIsParkedWithout) {
         bool acquire;
         int32_t period;
     };
-    const Step steps[] = {{true, 5}, {true, 5}, {true, 5}, {false, 5},
+    const Step steps[] = {{true, 5},  {true, 5},           {true, 5}, {false, 5},
                           {false, 5}, {false, 0x7fffffff}, {true, 5}, {false, 0x7fffffff}};
     EXPECT_EQ(NetworkPollTimerPeriod(), 0);
     int i = 0;

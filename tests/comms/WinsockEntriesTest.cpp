@@ -40,8 +40,10 @@ HMODULE Load(const char* library) { return LoadLibraryA(library); }
 void Release(HMODULE library) { FreeLibrary(library); }
 FARPROC Resolve(HMODULE library, const char* name) {
     if (sMissingEntry && std::string(name) == sMissingEntry) return nullptr;
-    if (std::string(name) == "setsockopt") return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RefusingSetSockOpt));
-    if (std::string(name) == "gethostbyname") return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(NoHostByName));
+    if (std::string(name) == "setsockopt")
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RefusingSetSockOpt));
+    if (std::string(name) == "gethostbyname")
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(NoHostByName));
     return GetProcAddress(library, name);
 }
 const WinsockLoader kFakeLoader = {Load, Resolve, Release};
@@ -68,16 +70,19 @@ protected:
     std::vector<ObjectHeader*> objects;
 };
 
-TCPSocketPosix* Posix(ObjectHeader* object) { return static_cast<TCPSocketPosix*>(TCPCoreOf(object)); }
+TCPSocketPosix* Posix(ObjectHeader* object) {
+    return static_cast<TCPSocketPosix*>(TCPCoreOf(object));
+}
 
 TEST(SocketErrorTranslation, MapsWinsockNumbersToSocketCodes) {
     const struct {
         int32_t platform;
         int32_t code;
-    } rows[] = {{1, 107},  {13, 107}, {2, 103},  {51, 103}, {57, 103}, {60, 103}, {61, 103},
-                {12, 108}, {23, 108}, {55, 108}, {32, 102}, {52, 102}, {53, 102}, {54, 102},
+    } rows[] = {{1, 107},  {13, 107}, {2, 103},  {51, 103},  {57, 103}, {60, 103}, {61, 103},
+                {12, 108}, {23, 108}, {55, 108}, {32, 102},  {52, 102}, {53, 102}, {54, 102},
                 {48, 105}, {35, 35},  {49, 49},  {102, 102}, {0, 0}};
-    for (const auto& row : rows) EXPECT_EQ(TranslateSocketError(row.platform), row.code) << row.platform;
+    for (const auto& row : rows)
+        EXPECT_EQ(TranslateSocketError(row.platform), row.code) << row.platform;
 }
 
 TEST_F(WinsockEntries, RefusedBufferSizesAreLoweredByAQuarter) {
