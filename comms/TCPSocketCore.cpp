@@ -61,11 +61,12 @@ void TCPSocketImp::FreePool(bool closeReadySockets) {
     if (!pool) return;
     ServerSocketPool* old = pool;
     pool = nullptr;
-    if (closeReadySockets) {
-        // Closing a ready socket gives back the reference the pool held, which may destroy it.
-        while (old->readySockets.size() > 0) {
-            ObjectHeader* socket = old->readySockets.pop_back();
-            if (SocketImp* core = SocketCoreOf(socket)) core->Close(false);
+    // Closing a ready socket gives back the reference the pool held, which may destroy it.
+    while (old->readySockets.size() > 0) {
+        ObjectHeader* socket = old->readySockets.pop_back();
+        if (TCPSocketImp* core = TCPCoreOf(socket)) {
+            core->readyIn = nullptr;
+            if (closeReadySockets) core->Close(false);
         }
     }
     delete old;
@@ -82,6 +83,12 @@ void TCPSocketImp::Close(bool keepOwnerReference) {
         TCPSocketImp* listening = parent;
         parent = nullptr;
         listening->ChildClosed(this);
+    }
+    // A ready socket closed by its application leaves its pool, which would otherwise hand a
+    // connection to it after its reference was given back.
+    if (readyIn) {
+        RemoveObject(readyIn->readySockets, owner);
+        readyIn = nullptr;
     }
     SocketImp::Close(keepOwnerReference);
 }
@@ -247,11 +254,12 @@ bool TCPSocketImp::AddPooledSocket() {
         RuntimeUnlockObject(socket);
         return false;
     }
-    SocketImp* core = SocketCoreOf(socket);
+    TCPSocketImp* core = TCPCoreOf(socket);
     if (core->holdsOwnerReference)
         RuntimeUnlockObject(socket);  // already held by its own open core
     else
         core->holdsOwnerReference = 1;
+    core->readyIn = pool;
     pool->readySockets.push_back(socket);
     AddActiveSocket(core);
     return true;
@@ -293,6 +301,7 @@ bool TCPSocketImp::HandOffConnection(int32_t platformSocket) {
     TCPSocketImp* child = socket ? TCPCoreOf(socket) : nullptr;
     if (!child) return false;
     pool->connectedSockets.push_back(socket);
+    child->readyIn = nullptr;
     child->parent = this;
     child->TakeConnection(platformSocket);
     child->isConnected = 1;

@@ -67,6 +67,8 @@ public:
     uint8_t sendCancelRequested = 0;
     ServerSocketPool* pool = nullptr;
     TCPSocketImp* parent = nullptr;
+    // The pool that lists this core's owner among its ready sockets, not owned.
+    ServerSocketPool* readyIn = nullptr;
 
 private:
     enum class RefillResult { Full, NotFull, GaveUp };

@@ -285,6 +285,24 @@ TEST_F(SocketDispatch, AHandOffRunsConnectedAndRespectsTheMaximum) {
     while (ActiveSocketCount() > 0) socketClose(ActiveSocketAt(0)->owner);
 }
 
+TEST_F(SocketDispatch, AReadySocketClosedByTheApplicationLeavesThePool) {
+    ObjectHeader* server = NewServer(1, 5);
+    TCPSocketImp* listening = ListeningCore(server);
+    listening->Poll();
+    ASSERT_EQ(ReadyCount(server), 11);
+    ObjectHeader* ready = listening->pool->readySockets[10];
+    RetainObject(ready);
+    socketClose(ready);
+    const int32_t live = LiveObjectCount();
+    ReleaseObject(ready);
+    EXPECT_EQ(LiveObjectCount(), live - 1);
+    EXPECT_EQ(ReadyCount(server), 10);
+    ASSERT_TRUE(listening->HandOffConnection(5));
+    EXPECT_NE(listening->pool->connectedSockets[0], ready);
+    ServerSocketClose(server);
+    while (ActiveSocketCount() > 0) socketClose(ActiveSocketAt(0)->owner);
+}
+
 TEST_F(SocketDispatch, AddSocketGivingNilRaisesOnceAndLeavesTheRefillPending) {
     RaisedExceptions raised;
     ObjectHeader* server = NewServer(2, 5);
