@@ -191,8 +191,9 @@ bool PollAllSockets(bool onlyUnowned) {
         core->Poll();
         if (ExceptionInFlight()) return activity;
         // The poll may have closed or destroyed this core and others: read the entry again.
+        // Once activity is known the platform is not asked again.
         if (SocketImp* now = ActiveSocketAt(i)) {
-            if (now->IsSending() || now->HasIncomingData()) activity = true;
+            if (!activity && (now->IsSending() || now->HasIncomingData())) activity = true;
         }
         if (pumpMessages && i % kPumpStride == 0) {
             sMessagePump();
