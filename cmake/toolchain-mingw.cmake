@@ -1,6 +1,6 @@
 # Cross-compiles with mingw-w64 (posix threads) and runs what it builds under Wine through
-# tools/wine-run. QV_ARCH selects the target: i686 builds the runtime itself; x86_64 builds the
-# portable code and its tests for machines that cannot execute 32-bit programs.
+# tools/wine-run. QV_ARCH selects the target: i686 builds the runtime and its tests; x86_64 builds the
+# same code for wine64, a check of 64-bit cleanliness that the scripts no longer run.
 set(QV_ARCH "i686" CACHE STRING "mingw-w64 target: i686 or x86_64")
 set_property(CACHE QV_ARCH PROPERTY STRINGS i686 x86_64)
 

@@ -3,16 +3,18 @@ shopt -s inherit_errexit
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Whether this machine executes 32-bit x86 programs (some virtual machines offer only 64-bit user
-# mode). Wine runs the 32-bit runtime only where it does.
+# mode). Where it does not, tools/with-wine32 runs Wine inside an emulated machine.
 machine_runs_i386() {
     [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-# Configures and builds one target architecture into build/ (i686) or build-x86_64/.
-build_arch() {
-    local arch=$1 dir=$root/build
-    [ "$arch" = x86_64 ] && dir=$root/build-x86_64
-    cmake -S "$root" -B "$dir" -DQV_ARCH="$arch" >/dev/null
-    cmake --build "$dir" -j "$(nproc)" >&2
-    echo "$dir"
+# Whether tools/with-wine32 takes the emulated machine.
+wine32_emulated() {
+    [ "${QV_EMULATE:-0}" = 1 ] || ! machine_runs_i386
+}
+
+# Configures and builds the runtime and its tests (i686) into build/.
+build_runtime() {
+    cmake -S "$root" -B "$root/build" -DQV_ARCH=i686 >/dev/null
+    cmake --build "$root/build" -j "$(nproc)" >&2
 }
