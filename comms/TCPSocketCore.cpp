@@ -194,7 +194,7 @@ void TCPSocketImp::DispatchEvents() {
                     const RefillResult result = RefillPool();
                     if (!alive.Alive() || ExceptionInFlight()) break;
                     if (result == RefillResult::Full) poolRefillPending = 0;
-                    if (result != RefillResult::NotFull || !pool) break;
+                    if (result != RefillResult::NotFull) break;
                 }
             }
         }
@@ -247,10 +247,11 @@ void TCPSocketImp::DispatchEvents() {
 // --- the pool ---
 
 bool TCPSocketImp::AddPooledSocket() {
+    ServerSocketPool* filling = pool;
     ObjectHeader* socket = FireServerSocketAddSocket(pool->mServerSocketControl);
     if (!socket) return false;
-    if (!pool) {
-        // The handler stopped the server: the socket is not wanted.
+    if (pool != filling) {
+        // The handler stopped or restarted the server: the socket is not wanted.
         RuntimeUnlockObject(socket);
         return false;
     }
@@ -267,6 +268,7 @@ bool TCPSocketImp::AddPooledSocket() {
 
 TCPSocketImp::RefillResult TCPSocketImp::RefillPool() {
     Liveness alive(this);
+    ServerSocketPool* filling = pool;
     if (!pool->filled) {
         if (!pool->mServerSocketControl) {
             ReportAssertion(
@@ -279,16 +281,16 @@ TCPSocketImp::RefillResult TCPSocketImp::RefillPool() {
         const int32_t count = pool->minimumAvailable + kRefillStep;
         bool gaveUp = false;
         for (int32_t i = 0; i < count && !gaveUp; ++i) {
-            if (!AddPooledSocket() || !alive.Alive() || !pool) gaveUp = true;
+            if (!AddPooledSocket() || !alive.Alive() || pool != filling) gaveUp = true;
         }
-        if (alive.Alive() && pool) pool->filled = 1;
+        if (alive.Alive() && pool == filling) pool->filled = 1;
         RuntimeUnlockObject(server);
         return gaveUp ? RefillResult::GaveUp : RefillResult::Full;
     }
     if (static_cast<int32_t>(pool->readySockets.size()) >= pool->minimumAvailable)
         return RefillResult::Full;
     for (int32_t i = 0; i < kRefillStep; ++i) {
-        if (!AddPooledSocket() || !alive.Alive() || !pool) return RefillResult::GaveUp;
+        if (!AddPooledSocket() || !alive.Alive() || pool != filling) return RefillResult::GaveUp;
     }
     return static_cast<int32_t>(pool->readySockets.size()) >= pool->minimumAvailable
                ? RefillResult::Full
