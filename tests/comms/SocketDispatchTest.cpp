@@ -5,6 +5,7 @@
 
 #include "CompiledSubclass.h"
 #include "RaisedExceptions.h"
+#include "SocketEventLog.h"
 #include "comms/SocketClasses.h"
 #include "comms/TCPSocketCore.h"
 #include "core/DefinitionConversion.h"
@@ -15,9 +16,9 @@
 
 namespace {
 
-std::vector<std::string> sLog;
+std::vector<std::string>& sLog = SocketLog();
 ObjectHeader* sCancellingSocket = nullptr;  // its SendProgress answers True
-ObjectHeader* sDroppedInError = nullptr;    // its Error handler gives up this reference
+ObjectHeader*& sDroppedInError = DroppedInError();
 ObjectHeader* sPollInDataAvailable = nullptr;
 bool sAddSocketGivesNil = false;
 int32_t sAddSocketCount = 0;
@@ -50,35 +51,23 @@ TCPSocketImp* MakeFakeCore(ObjectHeader* owner, SocketListener* listener) {
     return new FakeTCPCore(owner, listener);
 }
 
-void OnConnected(ObjectHeader*) { sLog.emplace_back("Connected"); }
 void OnDataAvailable(ObjectHeader* self) {
     sLog.emplace_back("DataAvailable");
     if (self == sPollInDataAvailable) socketPoll(self);
 }
-void OnSendComplete(ObjectHeader*, bool aborted) {
-    sLog.emplace_back(aborted ? "SendComplete(True)" : "SendComplete(False)");
-}
 bool OnSendProgress(ObjectHeader* self, int32_t sent, int32_t left) {
-    sLog.push_back("SendProgress(" + std::to_string(sent) + "," + std::to_string(left) + ")");
+    LogSendProgress(sent, left);
     return self == sCancellingSocket;
-}
-void OnError(ObjectHeader* self) {
-    sLog.push_back("Error(" + std::to_string(socketLastErrorCode(self)) + ")");
-    if (sDroppedInError) {
-        ObjectHeader* dropped = sDroppedInError;
-        sDroppedInError = nullptr;
-        ReleaseObject(dropped);
-    }
 }
 
 ClassRecord* LoggingSocketClass() {
     static ClassRecord* record =
         CompiledSubclass(TCPSocket(), "LoggingSocket",
-                         {{"Connected", HandlerAddress(OnConnected)},
+                         {{"Connected", HandlerAddress(LogConnected)},
                           {"DataAvailable", HandlerAddress(OnDataAvailable)},
-                          {"SendComplete", HandlerAddress(OnSendComplete)},
+                          {"SendComplete", HandlerAddress(LogSendComplete)},
                           {"SendProgress", HandlerAddress(OnSendProgress)},
-                          {"Error", HandlerAddress(OnError)}});
+                          {"Error", HandlerAddress(LogError)}});
     return record;
 }
 

@@ -11,6 +11,7 @@
 
 #include "CompiledSubclass.h"
 #include "RaisedExceptions.h"
+#include "SocketEventLog.h"
 #include "comms/SocketClasses.h"
 #include "comms/TCPSocketCore.h"
 #include "core/DefinitionConversion.h"
@@ -21,12 +22,12 @@
 
 namespace {
 
-std::vector<std::string> sLog;
+std::vector<std::string>& sLog = SocketLog();
 std::string sReceived;
 bool sCancelSends = false;
 int64_t sReportedSent = 0;
 bool sReadOnData = false;
-ObjectHeader* sDroppedInError = nullptr;
+ObjectHeader*& sDroppedInError = DroppedInError();
 bool sCloseAndDoEventsOnData = false;
 bool sAddSocketGivesNil = false;
 int32_t sAddSockets = 0;
@@ -52,7 +53,6 @@ std::string Text(StringRecord* record) {
     return text;
 }
 
-void OnConnected(ObjectHeader*) { sLog.emplace_back("Connected"); }
 void OnDataAvailable(ObjectHeader* self) {
     sLog.emplace_back("DataAvailable");
     if (sReadOnData) sReceived += Text(SocketReadAll(self, nullptr));
@@ -61,21 +61,10 @@ void OnDataAvailable(ObjectHeader* self) {
         RuntimeDoEvents(nullptr, -1);
     }
 }
-void OnSendComplete(ObjectHeader*, bool aborted) {
-    sLog.emplace_back(aborted ? "SendComplete(True)" : "SendComplete(False)");
-}
 bool OnSendProgress(ObjectHeader*, int32_t sent, int32_t left) {
-    sLog.push_back("SendProgress(" + std::to_string(sent) + "," + std::to_string(left) + ")");
+    LogSendProgress(sent, left);
     sReportedSent += sent;
     return sCancelSends;
-}
-void OnError(ObjectHeader* self) {
-    sLog.push_back("Error(" + std::to_string(socketLastErrorCode(self)) + ")");
-    if (sDroppedInError) {
-        ObjectHeader* dropped = sDroppedInError;
-        sDroppedInError = nullptr;
-        ReleaseObject(dropped);
-    }
 }
 
 // A pooled socket of the server tests answers every line it receives with the same line.
@@ -88,19 +77,19 @@ void OnEchoData(ObjectHeader* self) {
 ClassRecord* LoggingSocketClass() {
     static ClassRecord* record =
         CompiledSubclass(TCPSocket(), "LoggingSocket",
-                         {{"Connected", HandlerAddress(OnConnected)},
+                         {{"Connected", HandlerAddress(LogConnected)},
                           {"DataAvailable", HandlerAddress(OnDataAvailable)},
-                          {"SendComplete", HandlerAddress(OnSendComplete)},
+                          {"SendComplete", HandlerAddress(LogSendComplete)},
                           {"SendProgress", HandlerAddress(OnSendProgress)},
-                          {"Error", HandlerAddress(OnError)}});
+                          {"Error", HandlerAddress(LogError)}});
     return record;
 }
 
 ClassRecord* EchoingSocketClass() {
     static ClassRecord* record = CompiledSubclass(TCPSocket(), "EchoingSocket",
-                                                  {{"Connected", HandlerAddress(OnConnected)},
+                                                  {{"Connected", HandlerAddress(LogConnected)},
                                                    {"DataAvailable", HandlerAddress(OnEchoData)},
-                                                   {"Error", HandlerAddress(OnError)}});
+                                                   {"Error", HandlerAddress(LogError)}});
     return record;
 }
 
@@ -127,12 +116,6 @@ bool PollUntil(Done done, DWORD milliseconds = 10000) {
         PollAllSockets(false);
     }
     return true;
-}
-
-bool Logged(const std::string& entry) {
-    for (const std::string& e : sLog)
-        if (e == entry) return true;
-    return false;
 }
 
 // One blocking command on the peers' control port.
