@@ -17,6 +17,7 @@ std::vector<int32_t> sSendBufferSizesTried;
 int32_t sLargestSendBuffer = 0;
 int sHostLookups = 0;
 const char* sMissingEntry = nullptr;
+int sAcceptFailure = 0;  // the Winsock error the next accept fails with, 0 for none
 
 using SetSockOpt = int(WSAAPI*)(SOCKET, int, int, const char*, int);
 
@@ -36,12 +37,25 @@ hostent* WSAAPI NoHostByName(const char*) {
     return nullptr;
 }
 
+using Accept = SOCKET(WSAAPI*)(SOCKET, sockaddr*, int*);
+
+// An accept that meets a connection reset before it was taken, or finds none after all.
+SOCKET WSAAPI FailingAccept(SOCKET s, sockaddr* address, int* length) {
+    static Accept real = reinterpret_cast<Accept>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("ws2_32.dll"), "accept")));
+    if (sAcceptFailure == 0) return real(s, address, length);
+    WSASetLastError(sAcceptFailure);
+    return INVALID_SOCKET;
+}
+
 HMODULE Load(const char* library) { return LoadLibraryA(library); }
 void Release(HMODULE library) { FreeLibrary(library); }
 FARPROC Resolve(HMODULE library, const char* name) {
     if (sMissingEntry && std::string(name) == sMissingEntry) return nullptr;
     if (std::string(name) == "setsockopt")
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(RefusingSetSockOpt));
+    if (std::string(name) == "accept")
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(FailingAccept));
     if (std::string(name) == "gethostbyname")
         return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(NoHostByName));
     return GetProcAddress(library, name);
@@ -55,6 +69,7 @@ protected:
         sLargestSendBuffer = 0x7fffffff;
         sHostLookups = 0;
         sMissingEntry = nullptr;
+        sAcceptFailure = 0;
         SetNetworkingLoader(&kFakeLoader);
     }
     void TearDown() override {
@@ -117,6 +132,42 @@ TEST_F(WinsockEntries, AnUnresolvableNameFailsInsideConnectWith103) {
     socketDirectConnect(socket, dotted.Record(), 1);
     EXPECT_EQ(sHostLookups, 1);
     socketClose(socket);
+}
+
+TEST_F(WinsockEntries, AnAcceptThatFindsNoConnectionLeavesTheListenerAccepting) {
+    ObjectHeader* listening = NewSocket();
+    SocketListen(listening);
+    ASSERT_NE(SocketGetHandle(listening), -1);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(SocketPortGetter(listening, 0)));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (int failure : {WSAECONNRESET, WSAEWOULDBLOCK, WSAECONNABORTED}) {
+        sAcceptFailure = failure;
+        socketPoll(listening);
+        EXPECT_EQ(socketLastErrorCode(listening), 0) << failure;
+        EXPECT_TRUE(Posix(listening)->accepting) << failure;
+        EXPECT_EQ(ActiveSocketCount(), 1) << failure;
+    }
+    // Any other failure is the listener's error.
+    sAcceptFailure = WSAENOBUFS;
+    socketPoll(listening);
+    EXPECT_EQ(socketLastErrorCode(listening), 108);
+    EXPECT_EQ(ActiveSocketCount(), 0);
+    // Listening again, the waiting client is taken.
+    sAcceptFailure = 0;
+    SocketListen(listening);
+    SOCKET second = socket(AF_INET, SOCK_STREAM, 0);
+    address.sin_port = htons(static_cast<u_short>(SocketPortGetter(listening, 0)));
+    ASSERT_EQ(connect(second, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    socketPoll(listening);
+    EXPECT_TRUE(SocketIsConnected(listening));
+    EXPECT_FALSE(Posix(listening)->accepting);
+    closesocket(client);
+    closesocket(second);
+    socketClose(listening);
 }
 
 TEST_F(WinsockEntries, PlatformErrorsReachTheOwnerTranslated) {
