@@ -5,6 +5,7 @@
 #include "FailureReport.h"
 #include "IntrinsicRegistry.h"
 #include "SmallBlockAllocator.h"
+#include "comms/SocketClasses.h"
 
 namespace {
 
@@ -295,9 +296,13 @@ ObjectDefinition* Object() {
 // EditField, PagePanel, OLEContainer, sys$popupRowTag, ProgressBar, _PaneChild, PrinterSetup,
 // MoviePlayer, MoviePlayerAction, PushButton, CheckBox, RadioButton, PopupMenu, ComboBox,
 // NotePlayer, Movie, Sound, StyledTextPrinter, TabPanel, MouseCursor, DataControlAction,
-// DataControl, TrayItem; the socket classes come before Object.
+// DataControl, TrayItem; the socket classes come before Object (UDPSocket and Datagram after
+// TCPSocket, Socket and IPCSocket after ServerSocket).
 extern "C" void CreateControlClasses() {
     static const DefinitionFunction kClasses[] = {
+        SocketCore,
+        TCPSocket,
+        ServerSocket,
         Object,
     };
     for (DefinitionFunction definition : kClasses) RegisterIntrinsicClass(definition());

@@ -1,0 +1,3 @@
+#include "Accelerators.h"
+
+HACCEL FindWindowAccelerators(HWND) { return nullptr; }
