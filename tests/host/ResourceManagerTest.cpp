@@ -325,18 +325,17 @@ TEST_F(ResourceTemporaryFiles, MovieIsWrittenAsAviOrMovAndDeletedAtShutdown) {
 // A name the tick-seeded number picks may already be taken: by another resource's file made in
 // the same millisecond, or by a file that is somebody else's. Neither is overwritten or deleted.
 // The names that every tick of a coming stretch of time would pick are taken beforehand, and the
-// movie is asked for within that stretch.
+// movie is asked for within that stretch. A slow machine gets longer stretches.
 TEST_F(ResourceTemporaryFiles, TemporaryFilesNeverTakeOverAnExistingFile) {
-    constexpr DWORD kStretch = 50;
-    DWORD lead = 50;  // how far ahead the stretch starts: time enough to make the files
     std::set<std::string> taken;
     bool withinStretch = false;
-    for (int attempt = 0; attempt < 8 && !withinStretch; ++attempt, lead *= 2) {
+    for (DWORD stretch = 50; stretch <= 1600 && !withinStretch; stretch *= 2) {
+        const DWORD lead = 10 * stretch;  // how far ahead the stretch starts: time to make the files
         DestroyShutdownContexts();
         for (const std::string& name : FilesIn(mFolder)) DeleteFileW(PathOf(name).c_str());
         taken.clear();
         const DWORD start = GetTickCount() + lead;
-        for (DWORD tick = start; tick != start + kStretch; ++tick) {
+        for (DWORD tick = start; tick != start + stretch; ++tick) {
             std::srand(tick);
             taken.insert(std::to_string(std::rand()) + ".mov");
         }
@@ -344,7 +343,7 @@ TEST_F(ResourceTemporaryFiles, TemporaryFilesNeverTakeOverAnExistingFile) {
         while (static_cast<LONG>(GetTickCount() - start) < 0) Sleep(1);
         const DWORD before = GetTickCount();
         AskForMovie("movie one");
-        withinStretch = before - start < kStretch && GetTickCount() - start < kStretch;
+        withinStretch = before - start < stretch && GetTickCount() - start < stretch;
     }
     ASSERT_TRUE(withinStretch) << "the movie was never asked for within its stretch";
     AskForMovie("movie two");
