@@ -1,8 +1,9 @@
-// Panes as the event loop sees them: the keyboard-focus, capture and mouse-tracking operations.
+// Panes: anything a Graphics draws into, the current drawing pane, and the panes that own native
+// windows.
 //
-// A stand-in for the window system's panes. It holds only the operations the event loop calls,
-// each doing nothing by default; it lacks native child windows, the pane tree, drawing, the
-// current drawing pane, and every other pane operation. No pane of the runtime exists yet.
+// SubPane here is a stand-in for the native pane tree: it holds the operations the event loop
+// calls (focus, idle, mouse drag) over the Pane base; it lacks native child windows, the tree,
+// locking and painting. WindowPane is a stand-in for the top-level pane of a native window.
 #pragma once
 
 #include <windows.h>
@@ -10,21 +11,97 @@
 #include <cstdint>
 
 #include "core/GuardedMemory.h"
+#include "core/Rect16.h"
+#include "core/RuntimeString.h"
+#include "core/SimpleVector.h"
+#include "graphics/RGBColor16.h"
+#include "windows/Drawing.h"
+#include "windows/Geometry.h"
 
+class GraphicsImp;
+struct ControlObject;
+class Pane;
+class SubPane;
 class WindowPane;
 
-// A point as panes take it: vertical first.
-struct PanePoint {
-    int32_t v;
-    int32_t h;
+// Lets the owner of an embedded or composite pane adjust it without subclassing. Every base
+// operation does nothing and answers false or null.
+class PaneDelegate {
+public:
+    virtual ~PaneDelegate() = default;
+    virtual void PaneClosing(SubPane*) {}
+    virtual void DropObject(SubPane*, int32_t, int32_t) {}
+    virtual bool Focus() { return false; }
+    virtual bool Unfocus() { return false; }
+    virtual void AdjustRect(SubPane*, Rect16&) {}
+    virtual SubPane* ChooseParent(SubPane*) { return nullptr; }
 };
 
-class SubPane : public RuntimeAllocated {
+class Pane : public RuntimeAllocated {
 public:
-    SubPane() = default;
-    virtual ~SubPane() = default;
-    SubPane(const SubPane&) = delete;
-    SubPane& operator=(const SubPane&) = delete;
+    explicit Pane(Rect16 rect);
+    virtual ~Pane();
+    Pane(const Pane&) = delete;
+    Pane& operator=(const Pane&) = delete;
+
+    virtual void SetTextSize(int32_t size) { textSize = size; }
+    // The two steps of becoming the current pane, and leaving it. Answer whether handled.
+    virtual bool Focus() { return false; }
+    virtual void FocusContents() {}
+    virtual bool Unfocus() { return false; }
+    virtual void Paint(GraphicsImp*) {}
+    virtual bool HasWindow() { return false; }
+    virtual bool ReservedQuery() { return false; }
+    virtual bool IsOffscreen() { return false; }
+    // Paints into a new graphics of the pane, when one can be made.
+    virtual void Redraw();
+    virtual bool MouseDown(int32_t, int32_t, int32_t) { return false; }
+    virtual bool ContextualMouseDown(int32_t, int32_t, int32_t) { return false; }
+    virtual bool ReservedEvent(int32_t, int32_t, int32_t) { return false; }
+    // (x, y) in window coordinates.
+    virtual void MouseDrag(int32_t, int32_t) {}
+    virtual void MouseMove(int32_t, int32_t) {}
+    virtual void MouseUp(int32_t, int32_t) {}
+    virtual void MouseEnter() {}
+    virtual void MouseExit() {}
+    // A GDI graphics with the pane's text state, owned by the caller.
+    virtual GraphicsImp* NewGraphics();
+    virtual void NextPage();
+    virtual bool GetBackColor(RGBColor16&) { return false; }
+    virtual void ValidateAll() {}
+    virtual void Validate(const Rect16&) {}
+    // The device context to draw into; mustRelease says whether ReleaseDC has to give it back.
+    virtual HDC AcquireDC(bool& mustRelease) {
+        mustRelease = false;
+        return nullptr;
+    }
+    virtual void ReleaseDC(bool) {}
+
+    // A pane takes one delegate for its life; a second one is reported and replaces the first.
+    void SetDelegate(PaneDelegate* delegate);
+    PaneDelegate* Delegate() const { return mDelegate; }
+
+    // Makes this pane the current drawing target.
+    void MakeCurrent();
+
+    int32_t textSize = 12;
+    PaneDelegate* mDelegate = nullptr;
+    Rect16 bounds;
+    Rect16 previousBounds;
+    int32_t width;
+    int32_t height;
+    string fontName;  // empty: the default font
+    int32_t textStyle = 0;
+    bool mouseInside = false;
+};
+
+// The current drawing pane, or null.
+Pane* CurrentPane();
+
+
+class SubPane : public Pane {
+public:
+    SubPane() : Pane(Rect16{0, 0, 0, 0}) {}
 
     // The pane that takes the keyboard focus for this one.
     virtual SubPane* GetOuterPane() { return this; }
@@ -32,10 +109,6 @@ public:
     virtual void GotFocus() {}
     // Called once per event-loop step on the focus pane.
     virtual void Idle() {}
-    // (h, v) in the coordinates of the pane's window.
-    virtual void MouseDrag(int32_t, int32_t) {}
-    // Makes the pane the current drawing pane; there is no drawing yet, so it records nothing.
-    virtual void MakeCurrent() {}
 
     // The containing pane, or null at the top; there is no pane tree yet.
     virtual SubPane* GetParentPane() { return nullptr; }
@@ -55,10 +128,6 @@ public:
     WindowPane* AsWindowPane() override { return this; }
     HWND GetHWND() const { return mWindow; }
 
-    virtual void MouseEnter() {}
-    virtual void MouseExit() {}
-    // (h, v) in window coordinates.
-    virtual void MouseMove(int32_t, int32_t) {}
     // (v, h); answers false on this platform.
     virtual bool AfterMouseMove(int32_t, int32_t) { return false; }
 
