@@ -365,6 +365,58 @@ TEST_F(SubPaneTest, ScrollRectMovesPixels) {
     EXPECT_FALSE(GetUpdateRect(pane->GetHWND(), nullptr, FALSE));
 }
 
+namespace {
+// A tab panel showing panel 1; like the control's pane, it encloses panes on any of its panels.
+class TabPanelPane final : public TestPane {
+public:
+    using TestPane::TestPane;
+    bool IsTabPanel() override { return true; }
+    bool Encloses(SubPane* other, bool visibleOnly, bool) override {
+        return TestPane::Encloses(other, visibleOnly, false);
+    }
+    int32_t CurrentPanel() override { return mCurrent; }
+    int32_t mCurrent = 1;
+};
+}  // namespace
+
+TEST_F(SubPaneTest, PanelsDecideWhetherAPaneIsShown) {
+    auto* tabs = new TabPanelPane(mRoot, R(10, 10, 300, 250));
+    // Made as the window's controls, as controls are: the enclosing panes become their parents.
+    TestPane* onTwo = new TestPane(mRoot, R(20, 40, 100, 100));
+    TestPane* nested = new TestPane(mRoot, R(30, 50, 60, 70));
+    ASSERT_EQ(onTwo->GetParentPane(), tabs);
+    ASSERT_EQ(nested->GetParentPane(), onTwo);
+    onTwo->SetPanelIndex(2);
+    EXPECT_EQ(nested->panelIndex, 2) << "a container carries its children to its panel";
+    EXPECT_FALSE(onTwo->shown);
+    EXPECT_FALSE(nested->shown);
+    EXPECT_FALSE(IsWindowVisible(onTwo->GetHWND()));
+    EXPECT_TRUE(onTwo->IsInTabPanel());
+    onTwo->SetVisible(false);
+    EXPECT_FALSE(onTwo->visible) << "off its panel, hiding only stores the flag";
+    onTwo->SetVisible(true);
+    tabs->mCurrent = 2;
+    onTwo->SetPanelIndex(2);
+    EXPECT_TRUE(onTwo->shown);
+    EXPECT_TRUE(IsWindowVisible(nested->GetHWND()));
+}
+
+TEST_F(SubPaneTest, SetParentPaneMovesTheNativeWindowIntoTheNewParent) {
+    TestPane* a = new TestPane(mRoot, R(10, 10, 100, 100));
+    TestPane* b = new TestPane(mRoot, R(150, 10, 300, 200));
+    TestPane* moving = new TestPane(a, R(20, 20, 50, 50));
+    moving->SetBounds(R(160, 20, 190, 50), false);
+    moving->AttachToEnclosingPane(false, true);
+    EXPECT_EQ(moving->GetParentPane(), b) << "the enclosing control becomes the parent";
+    EXPECT_FALSE(a->ContainsPane(moving, true));
+    EXPECT_TRUE(b->ContainsPane(moving, false));
+    EXPECT_EQ(GetParent(moving->GetHWND()), b->GetHWND());
+    ExpectNative(moving, 160, 20, 190, 50);
+    FailureRecorder recorder;
+    moving->SetParentPane(nullptr);
+    EXPECT_EQ(recorder.Last().line, 3170);
+}
+
 TEST(ModalDriverTest, ClosesARealMessageBoxAndTimesOutWithoutHanging) {
     int answer = 0;
     const bool driven = RunModalDriven(
