@@ -129,10 +129,14 @@ SubPane::SubPane(SubPane* parentPane, int32_t panel, Rect16 rect, const string& 
 
 SubPane::~SubPane() {
     if (HasKeyboardFocus(this)) ClearKeyboardFocus();
-    if (CurrentPane() == this) {
-        Unfocus();
-        EndAllDrawing();
+    // A graphics still drawing into the pane gives its context back first; the current pane is
+    // cleared by the Pane destructor.
+    GraphicsImp* graphics = CurrentGraphics();
+    if (graphics && graphics->GetPane() == this) {
+        graphics->EndDrawing();
+        SetCurrentGraphics(nullptr);
     }
+    if (CurrentPane() == this) Unfocus();
     if (mLockCount > 0) ReportAssertion(kSource, 807, "mLockCount <= 0");
     delete helpTagTip;
     delete balloonTip;
