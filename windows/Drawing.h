@@ -1,4 +1,4 @@
-// Ends whatever drawing is in progress before the process has to stop.
+// Ends whatever drawing is in progress: the current graphics' drawing, then the current pane.
 #pragma once
 
 void EndAllDrawing();

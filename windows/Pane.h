@@ -1,8 +1,12 @@
-// Panes as the event loop sees them: the keyboard-focus, capture and mouse-tracking operations.
+// Panes: anything a Graphics draws into, the current drawing pane, and the panes that own native
+// windows.
 //
-// A stand-in for the window system's panes. It holds only the operations the event loop calls,
-// each doing nothing by default; it lacks native child windows, the pane tree, drawing, the
-// current drawing pane, and every other pane operation. No pane of the runtime exists yet.
+// A SubPane owns one native child window sitting exactly over its bounds, possibly inside the
+// native window of an enclosing pane, and has a place in a tree of panes whose root is the pane of
+// a top-level window. Its input, focus, help-text and drop operations are not built yet: of them
+// it holds only what the event loop calls (focus changes, idle, mouse drag). WindowPane is a
+// stand-in for the top-level pane of a native window: it holds the native window, the window's
+// control list and its remembered focus pane, and none of the window's own behaviour.
 #pragma once
 
 #include <windows.h>
@@ -10,64 +14,266 @@
 #include <cstdint>
 
 #include "core/GuardedMemory.h"
+#include "core/Rect16.h"
+#include "core/RuntimeString.h"
+#include "core/SimpleVector.h"
+#include "graphics/RGBColor16.h"
+#include "windows/Drawing.h"
+#include "windows/Geometry.h"
 
+class BalloonHelpToolTip;
+class GraphicsImp;
+class ToolTipOwner;
+struct ControlObject;
+class Pane;
+class SubPane;
 class WindowPane;
 
-// A point as panes take it: vertical first.
-struct PanePoint {
-    int32_t v;
-    int32_t h;
+// Lets the owner of an embedded or composite pane adjust it without subclassing. Every base
+// operation does nothing and answers false or null.
+class PaneDelegate {
+public:
+    virtual ~PaneDelegate() = default;
+    virtual void PaneClosing(SubPane*) {}
+    virtual void DropObject(SubPane*, int32_t, int32_t) {}
+    virtual bool Focus() { return false; }
+    virtual bool Unfocus() { return false; }
+    virtual void AdjustRect(SubPane*, Rect16&) {}
+    virtual SubPane* ChooseParent(SubPane*) { return nullptr; }
 };
 
-class SubPane : public RuntimeAllocated {
+class Pane : public RuntimeAllocated {
 public:
-    SubPane() = default;
-    virtual ~SubPane() = default;
-    SubPane(const SubPane&) = delete;
-    SubPane& operator=(const SubPane&) = delete;
+    explicit Pane(Rect16 rect);
+    virtual ~Pane();
+    Pane(const Pane&) = delete;
+    Pane& operator=(const Pane&) = delete;
 
+    virtual void SetTextSize(int32_t size) { textSize = size; }
+    // The two steps of becoming the current pane, and leaving it. Answer whether handled.
+    virtual bool Focus() { return false; }
+    virtual void FocusContents() {}
+    virtual bool Unfocus() { return false; }
+    virtual void Paint(GraphicsImp*) {}
+    virtual bool HasWindow() { return false; }
+    virtual bool ReservedQuery() { return false; }
+    virtual bool IsOffscreen() { return false; }
+    // Paints into a new graphics of the pane, when one can be made.
+    virtual void Redraw();
+    virtual bool MouseDown(int32_t, int32_t, int32_t) { return false; }
+    virtual bool ContextualMouseDown(int32_t, int32_t, int32_t) { return false; }
+    virtual bool ReservedEvent(int32_t, int32_t, int32_t) { return false; }
+    // (x, y) in window coordinates.
+    virtual void MouseDrag(int32_t, int32_t) {}
+    virtual void MouseMove(int32_t, int32_t) {}
+    virtual void MouseUp(int32_t, int32_t) {}
+    virtual void MouseEnter() {}
+    virtual void MouseExit() {}
+    // A GDI graphics with the pane's text state, owned by the caller.
+    virtual GraphicsImp* NewGraphics();
+    virtual void NextPage();
+    virtual bool GetBackColor(RGBColor16&) { return false; }
+    virtual void ValidateAll() {}
+    virtual void Validate(const Rect16&) {}
+    // The device context to draw into; mustRelease says whether ReleaseDC has to give it back.
+    virtual HDC AcquireDC(bool& mustRelease) {
+        mustRelease = false;
+        return nullptr;
+    }
+    virtual void ReleaseDC(bool) {}
+
+    // A pane takes one delegate for its life; a second one is reported and replaces the first.
+    void SetDelegate(PaneDelegate* delegate);
+    PaneDelegate* Delegate() const { return mDelegate; }
+
+    // Makes this pane the current drawing target.
+    void MakeCurrent();
+
+    int32_t textSize = 12;
+    PaneDelegate* mDelegate = nullptr;
+    Rect16 bounds;
+    Rect16 previousBounds;
+    int32_t width;
+    int32_t height;
+    string fontName;  // empty: the default font
+    int32_t textStyle = 0;
+    bool mouseInside = false;
+};
+
+// The current drawing pane, or null.
+Pane* CurrentPane();
+
+
+class SubPane : public Pane {
+public:
+    // A pane without a native window or a parent.
+    SubPane();
+    // An empty class name makes no native window. The parent may be null.
+    SubPane(SubPane* parent, int32_t panelIndex, Rect16 rect, const string& title,
+            const char* className, DWORD style, DWORD exStyle);
+    ~SubPane() override;
+
+    bool Focus() override;
+    bool Unfocus() override;
+    bool HasWindow() override { return true; }
+    void Redraw() override;
+    void ValidateAll() override;
+    void Validate(const Rect16& rect) override;
+    HDC AcquireDC(bool& mustRelease) override;
+    void ReleaseDC(bool mustRelease) override;
+
+    // Tree and lifetime.
+    virtual bool LockChain();
+    // True when the pane or an ancestor is gone or closing: the caller must not touch it.
+    virtual bool UnlockChain();
     // The pane that takes the keyboard focus for this one.
     virtual SubPane* GetOuterPane() { return this; }
+    virtual SubPane* GetInnerPane() { return this; }
+    virtual SubPane* GetParentPane();
+    virtual bool ContainsPane(SubPane* pane, bool deep);
+    virtual bool Encloses(SubPane* other, bool visibleOnly, bool samePanel);
+    virtual bool IsWindow() { return false; }
+    virtual WindowPane* AsWindowPane() { return nullptr; }
+    virtual void Lock() { ++mLockCount; }
+    // Answers true when the unlock deleted the pane.
+    virtual bool Unlock();
+    virtual bool Close();
+    virtual bool AddChild(SubPane* pane);
+    virtual void RemoveChild(SubPane* pane);
+    virtual void AttachToEnclosingPane(bool visibleOnly, bool samePanel);
+    virtual void SetParentPane(SubPane* newParent);
+    virtual void ReleaseChildPanes();
+    virtual bool ForEachLeafPane(bool (*function)(SubPane*, void*), void* data);
+
+    // Focus as the event loop uses it.
     virtual void LostFocus() {}
     virtual void GotFocus() {}
     // Called once per event-loop step on the focus pane.
     virtual void Idle() {}
-    // (h, v) in the coordinates of the pane's window.
-    virtual void MouseDrag(int32_t, int32_t) {}
-    // Makes the pane the current drawing pane; there is no drawing yet, so it records nothing.
-    virtual void MakeCurrent() {}
 
-    // The containing pane, or null at the top; there is no pane tree yet.
-    virtual SubPane* GetParentPane() { return nullptr; }
-    virtual WindowPane* AsWindowPane() { return nullptr; }
+    // Bounds.
+    virtual void SetBounds(const Rect16& rect, bool repaint);
+    virtual void BoundsChanged() {}
+    virtual void Resize(const Rect16& rect, bool flag);
+    virtual void GetBounds(Rect16& out) { out = bounds; }
+    virtual bool GetVisibleBounds(Rect16& out);
+    virtual bool GetCoverRect(Rect16&) { return false; }
 
-    // A screen point in the coordinates of the pane's window.
+    // Visibility, enabling and panels.
+    virtual void StateChanged(int32_t state);
+    virtual void SetEnabled(bool enable, bool redraw);
+    virtual void SetVisible(bool visibility);
+    virtual void SetShown(bool show);
+    virtual void ShowNative(bool show);
+    virtual void SetPanelIndex(int32_t panel);
+    virtual bool IsPagePanel() { return false; }
+    virtual bool IsTabPanel() { return false; }
+    virtual bool IsInTabPanel();
+    // The 1-based panel a page or tab panel shows; 0 for other panes.
+    virtual int32_t CurrentPanel() { return 0; }
+
+    // Painting.
+    virtual void HandlePaint();
+    virtual void Invalidate(bool erase);
+    virtual bool GetExtraInvalidRect(Rect16&) { return false; }
+    virtual bool GetBaseline(int32_t&) { return false; }
+    virtual void DrawTree(GraphicsImp* graphics);
+    virtual void DrawTreeAt(GraphicsImp* graphics, int32_t x, int32_t y);
+    virtual void DrawContent(GraphicsImp* graphics, bool flag);
+    virtual HWND GetHWND() { return hwnd; }
+    virtual void ScrollRect(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t dx,
+                            int32_t dy);
+
+    void InvalidateArea(Rect16 rect, bool erase);
+    void InvalidateCoords(int32_t left, int32_t top, int32_t right, int32_t bottom, bool erase);
+    void UpdateNow();
+    void RedrawImmediately();
+
+    void SetRunControl(ControlObject* control);
+    void ApplyChildLocks(bool flag);
+    // Moves the bounds of the pane and its descendants; native windows stay put.
+    static void OffsetTree(SubPane* pane, int16_t dh, int16_t dv);
+
+    // Points between screen and window coordinates.
     PanePoint ScreenToWindow(PanePoint point);
+    PanePoint WindowToScreen(PanePoint point);
     // True while the primary mouse button is down (swapped buttons respected).
     static bool IsMouseButtonDown();
+
+    int32_t ChildCount() const { return static_cast<int32_t>(children.size()); }
+    SubPane* ChildAt(int32_t index) const { return children[static_cast<uint32_t>(index)]; }
+
+    int32_t mLockCount = 0;
+    ControlObject* mRunControl = nullptr;
+    int32_t panelIndex = 0;
+    bool visible = true;
+    bool shown = true;
+    bool enabled = true;
+    bool active = true;
+    bool closing = false;
+    SubPane* parent = nullptr;
+    SimpleVector<SubPane*> children;
+    HWND hwnd = nullptr;
+    HDC paintDC = nullptr;
+    HDC acquiredDC = nullptr;
+    int32_t dcCount = 0;
+    ToolTipOwner* helpTagTip;         // owned
+    BalloonHelpToolTip* balloonTip;  // owned
+
+private:
+    void PrepareDC(HDC dc);
+};
+
+// The concrete pane through which native panes are made.
+class BasicPane : public SubPane {
+public:
+    using SubPane::SubPane;
 };
 
 // The top-level pane of a native window.
-class WindowPane : public SubPane {
+class WindowPane : public BasicPane {
 public:
-    explicit WindowPane(HWND window) : mWindow(window) {}
+    explicit WindowPane(HWND window);
 
+    bool IsWindow() override { return true; }
     WindowPane* AsWindowPane() override { return this; }
-    HWND GetHWND() const { return mWindow; }
 
-    virtual void MouseEnter() {}
-    virtual void MouseExit() {}
-    // (h, v) in window coordinates.
-    virtual void MouseMove(int32_t, int32_t) {}
     // (v, h); answers false on this platform.
     virtual bool AfterMouseMove(int32_t, int32_t) { return false; }
 
+    // The panes of the window's controls, in the order they were added.
+    SimpleVector<SubPane*> controls;
+    // The pane that had the focus when the window was last active, or null.
+    SubPane* focusPane = nullptr;
     int32_t mClientWidth = 0;
     int32_t mClientHeight = 0;
-
-private:
-    HWND mWindow;
 };
 
-// The window pane that contains a pane (its root when that is a window), null for null.
+// The window pane that contains a pane (the root when it is a window), null for null.
 WindowPane* FindWindowPane(SubPane* pane);
+
+// Set while a control is added to a window at run time (its pane then does not take an enclosing
+// control whose left or top edge it shares as native parent).
+extern bool gCreatingControlAtRunTime;
+
+// Keeps a pane chain locked for its life; Release unlocks it once and says whether the pane is
+// gone. Code that calls out (event handlers) must not touch the pane after a "gone" answer.
+class PaneChainLock {
+public:
+    explicit PaneChainLock(SubPane* pane) : mPane(pane && pane->LockChain() ? pane : nullptr) {}
+    ~PaneChainLock() { Release(); }
+    PaneChainLock(const PaneChainLock&) = delete;
+    PaneChainLock& operator=(const PaneChainLock&) = delete;
+
+    bool Locked() const { return mPane != nullptr; }
+    // True when the pane or an ancestor is gone or closing (also when the lock was never taken).
+    bool Release() {
+        if (!mPane) return true;
+        SubPane* pane = mPane;
+        mPane = nullptr;
+        return pane->UnlockChain();
+    }
+
+private:
+    SubPane* mPane;
+};
