@@ -236,8 +236,9 @@ void RuntimeBackgroundTask() {
     sLastBackgroundTick = now;
     RunDuePeriodicTasks(false);
     if (ExceptionInFlight()) return;
-    // A reading below the last sample means the tick counter came round.
-    if (now < sLastEscSampleTick || now - sLastEscSampleTick > kEscSampleTicks) {
+    // By unsigned difference: across the counter's wrap too, and a reading below the last sample
+    // counts as long past.
+    if (static_cast<uint32_t>(TicksElapsed(sLastEscSampleTick, now)) > kEscSampleTicks) {
         PollEscapeKey();
         sLastEscSampleTick = now;
     }

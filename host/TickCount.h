@@ -3,15 +3,13 @@
 
 #include <cstdint>
 
-// The system's millisecond count (GetTickCount, unsigned) times 0.06, truncated toward zero. It
-// runs from 0 to 257,698,037 and then starts again from 0, about every 49.7 days.
+// The system's 64-bit millisecond count times 0.06, truncated toward zero, as 32 bits. It goes on
+// past the 49.7 days after which the 32-bit millisecond count comes round, and comes round
+// itself only after 2^32 ticks (about 2.3 years), through negative values.
 int32_t TickCount60();
 
-// The number of ticks the counter takes to come round once.
-constexpr int32_t kTickCounterRange = 257698038;
-
-// The ticks from one reading of TickCount60 to a later one, also across the counter's wrap: the
-// counter moves forwards only, so a later reading that is smaller has come round.
+// The ticks from one reading of TickCount60 to a later one, by unsigned difference, so also across
+// the counter's wrap.
 int32_t TicksElapsed(int32_t from, int32_t to);
 
 // A number of ticks as milliseconds, truncated toward zero (5 ticks are 83 ms), for the timers of
@@ -19,5 +17,5 @@ int32_t TicksElapsed(int32_t from, int32_t to);
 // milliseconds the longest interval.
 int32_t TicksToMilliseconds(int32_t ticks);
 
-// Test hook: the millisecond clock TickCount60 reads instead of GetTickCount (null restores it).
-void SetMillisecondClock(uint32_t (*clock)());
+// Test hook: the millisecond clock TickCount60 reads instead of the system's (null restores it).
+void SetMillisecondClock(uint64_t (*clock)());

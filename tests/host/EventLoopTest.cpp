@@ -425,12 +425,12 @@ TEST(EventLoopAutoQuit, QuitsOnlyWhenRunningWithAnAutoQuitApplication) {
 
 namespace {
 
-uint32_t sClockMilliseconds = 0;
-uint32_t ReadClock() { return sClockMilliseconds; }
+uint64_t sClockMilliseconds = 0;
+uint64_t ReadClock() { return sClockMilliseconds; }
 
 // The first millisecond of the tick.
 void SetTick(int32_t tick) {
-    sClockMilliseconds = static_cast<uint32_t>((static_cast<uint64_t>(tick) * 50 + 2) / 3);
+    sClockMilliseconds = (static_cast<uint64_t>(static_cast<uint32_t>(tick)) * 50 + 2) / 3;
 }
 
 class BackgroundTask : public testing::Test {

@@ -33,11 +33,13 @@ public:
 
 // The millisecond clock under the tick count: set by the test, and moved on by step at every
 // reading.
-uint32_t sClockMilliseconds = 0;
+uint64_t sClockMilliseconds = 0;
+// The first millisecond at which the tick counter has come round: 2^32 ticks.
+constexpr uint64_t kTickWrapMilliseconds = ((uint64_t{1} << 32) * 50 + 2) / 3;
 uint32_t sClockStep = 0;
 
-uint32_t ReadClock() {
-    const uint32_t now = sClockMilliseconds;
+uint64_t ReadClock() {
+    const uint64_t now = sClockMilliseconds;
     sClockMilliseconds += sClockStep;
     return now;
 }
@@ -81,13 +83,16 @@ protected:
 }  // namespace
 
 TEST(TickCount, IsMillisecondsTimesSixHundredthsTruncated) {
-    static uint32_t milliseconds;
+    static uint64_t milliseconds;
     SetMillisecondClock([] { return milliseconds; });
+    // Past 2^32 ms (49.7 days) the count goes on; it comes round only after 2^32 ticks.
     const struct {
-        uint32_t milliseconds;
+        uint64_t milliseconds;
         int32_t ticks;
     } cases[] = {{0, 0}, {16, 0}, {17, 1}, {1000, 60}, {1016, 60}, {1017, 61},
-                 {0x80000000u, 128849018}, {0xFFFFFFFFu, 257698037}};
+                 {0x80000000u, 128849018}, {0xFFFFFFFFu, 257698037},
+                 {0x100000000u + 17, 257698038}, {kTickWrapMilliseconds / 2, INT32_MAX},
+                 {kTickWrapMilliseconds - 1, -1}, {kTickWrapMilliseconds, 0}};
     for (const auto& c : cases) {
         milliseconds = c.milliseconds;
         EXPECT_EQ(TickCount60(), c.ticks) << c.milliseconds << " ms";
@@ -203,20 +208,24 @@ TEST_F(PeriodicTasksTest, EachListedTaskRunsOncePerPassWhateverARunDeletesOrAdds
     }
 }
 
-// The tick count starts again from 0 after 2^32 ms; a task's period counts across that.
+// A task's period counts across the 49.7-day mark of the millisecond count and across the tick
+// counter's own wrap after 2^32 ticks.
 TEST_F(PeriodicTasksTest, ElapsedTestSurvivesTheTickCounterWrap) {
     const struct {
         const char* name;
-        uint32_t lastRunMilliseconds;
-        uint32_t nowMilliseconds;
+        uint64_t lastRunMilliseconds;
+        uint64_t nowMilliseconds;
         int32_t period;
         bool runs;
     } cases[] = {
         {"due, no wrap", 1000, 1085, 5, true},
         {"one tick short, no wrap", 1000, 1067, 5, false},
-        {"due across the wrap", 0xFFFFFF00u, 0x100, 5, true},
-        {"not yet due across the wrap", 0xFFFFFFF0u, 20, 5, false},
-        {"last run at the counter's top", 0xFFFFFFFFu, 70, 5, true},
+        {"due across 49.7 days", 0xFFFFFF00u, 0x100000100u, 5, true},
+        {"not yet due across 49.7 days", 0xFFFFFFF0u, 0x100000014u, 5, false},
+        {"due across the tick wrap", kTickWrapMilliseconds - 256, kTickWrapMilliseconds + 256, 5,
+         true},
+        {"not yet due across the tick wrap", kTickWrapMilliseconds - 16,
+         kTickWrapMilliseconds + 40, 5, false},
         {"longest period is never due", 0, 0xFFFFFFFFu, INT32_MAX, false},
     };
     MakeTasks(1, 5, false);
