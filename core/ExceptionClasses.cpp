@@ -109,6 +109,10 @@ ObjectDefinition* IllegalCastException() { return SubclassDefinition<kIllegalCas
 ObjectDefinition* OutOfBoundsException() { return SubclassDefinition<kOutOfBounds>(); }
 ObjectDefinition* FunctionNotFoundException() { return SubclassDefinition<kFunctionNotFound>(); }
 ObjectDefinition* EndException() { return SubclassDefinition<kEnd>(); }
+ObjectDefinition* TypeMismatchException() { return SubclassDefinition<kTypeMismatch>(); }
+ObjectDefinition* UnsupportedFormatException() {
+    return SubclassDefinition<kUnsupportedFormat>();
+}
 
 void RegisterExceptionClasses() {
     RegisterIntrinsicClass(RuntimeException());

@@ -108,6 +108,8 @@ ObjectDefinition* IllegalCastException();
 ObjectDefinition* OutOfBoundsException();
 ObjectDefinition* FunctionNotFoundException();
 ObjectDefinition* EndException();
+ObjectDefinition* TypeMismatchException();
+ObjectDefinition* UnsupportedFormatException();
 
 // Registers the nineteen exception classes by name, in their fixed order.
 void RegisterExceptionClasses();

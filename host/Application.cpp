@@ -14,7 +14,9 @@
 #include "files/FolderItem.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
+#include "values/Bitwise.h"
 #include "values/EndOfLine.h"
+#include "values/Random.h"
 #include "windows/MouseCursor.h"
 #include "windows/WindowList.h"
 
@@ -375,6 +377,8 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetFolderItemDefinition());
     RegisterIntrinsicClass(Runtime());
     RegisterIntrinsicClass(GetEndOfLineDefinition());
+    RegisterIntrinsicClass(GetRandomDefinition());
+    RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());
     RegisterIntrinsicClass(MenuItem());
