@@ -15,6 +15,7 @@
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
+#include "values/Date.h"
 #include "values/EndOfLine.h"
 #include "values/Random.h"
 #include "windows/MouseCursor.h"
@@ -378,6 +379,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(Runtime());
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());
+    RegisterIntrinsicClass(GetDateDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());
