@@ -115,6 +115,10 @@ ObjectDefinition* IllegalLockingException() { return SubclassDefinition<kIllegal
 ObjectDefinition* ThreadAlreadyRunningException() {
     return SubclassDefinition<kThreadAlreadyRunning>();
 }
+ObjectDefinition* TypeMismatchException() { return SubclassDefinition<kTypeMismatch>(); }
+ObjectDefinition* UnsupportedFormatException() {
+    return SubclassDefinition<kUnsupportedFormat>();
+}
 
 void RegisterExceptionClasses() {
     RegisterIntrinsicClass(RuntimeException());

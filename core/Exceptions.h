@@ -112,6 +112,8 @@ ObjectDefinition* StackOverflowException();
 ObjectDefinition* OutOfMemoryException();
 ObjectDefinition* IllegalLockingException();
 ObjectDefinition* ThreadAlreadyRunningException();
+ObjectDefinition* TypeMismatchException();
+ObjectDefinition* UnsupportedFormatException();
 
 // Registers the nineteen exception classes by name, in their fixed order.
 void RegisterExceptionClasses();

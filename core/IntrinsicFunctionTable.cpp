@@ -5,7 +5,12 @@
 #include "ClassDefinition.h"
 #include "RuntimeDebug.h"
 #include "host/IntrinsicTypes.h"
+#include "values/Bitwise.h"
+#include "values/ColorValues.h"
 #include "values/EndOfLine.h"
+#include "values/MathFunctions.h"
+#include "values/NumberText.h"
+#include "values/Rnd.h"
 #include "values/StringLibrary.h"
 #include "values/TextServices.h"
 
@@ -23,6 +28,24 @@ ParameterEntry StringParameter(const char* name) {
 ParameterEntry IntegerParameter(const char* name) {
     return {name, AsType(&kIntegerType), 0, 0, 0, 0};
 }
+
+ParameterEntry DoubleParameter(const char* name) {
+    return {name, AsType(&kDoubleType), 0, 0, 0, 0};
+}
+
+ParameterEntry kValueParameter[] = {DoubleParameter("value")};
+ParameterEntry kATan2Parameters[] = {DoubleParameter("y"), DoubleParameter("x")};
+ParameterEntry kPowParameters[] = {DoubleParameter("base"), DoubleParameter("exponent")};
+ParameterEntry kMaxMinParameters[] = {DoubleParameter("value1"), DoubleParameter("value2"),
+                                      {"moreValues", AsType(&kDoubleType), 0, 0, 0, 1}};
+ParameterEntry kRGBParameters[] = {IntegerParameter("red"), IntegerParameter("green"),
+                                   IntegerParameter("blue")};
+ParameterEntry kHSVParameters[] = {DoubleParameter("hue"), DoubleParameter("saturation"),
+                                   DoubleParameter("value")};
+ParameterEntry kCMYParameters[] = {DoubleParameter("cyan"), DoubleParameter("magenta"),
+                                   DoubleParameter("yellow")};
+ParameterEntry kBitwiseParameters[] = {IntegerParameter("value"), IntegerParameter("value2")};
+ParameterEntry kFormatParameters[] = {DoubleParameter("number"), StringParameter("format")};
 
 ParameterEntry kMsgBoxParameters[] = {StringParameter("message")};
 ParameterEntry kCodedMsgBoxParameters[] = {
@@ -68,6 +91,8 @@ MethodEntry StringRow(const char* name, const TypeDescriptor* result,
 const TypeDescriptor* const kString = AsType(&kStringType);
 const TypeDescriptor* const kInteger = AsType(&kIntegerType);
 const TypeDescriptor* const kStringArray = AsType(&kStringArrayType);
+const TypeDescriptor* const kDouble = AsType(&kDoubleType);
+const TypeDescriptor* const kColor = AsType(&kColorType);
 
 }  // namespace
 
@@ -86,6 +111,42 @@ MethodEntry gIntrinsicFunctionRows[] = {
               RuntimeReplaceLineEndings, "RuntimeReplaceLineEndings"),
     {"EndOfLine", nullptr, nullptr, 0,
      Function(RuntimeGetEndOfLineObject, "RuntimeGetEndOfLineObject"), {}, kMethodPlain, kRowAttr4, 0},
+    {"Rnd", kDouble, nullptr, 0, Function(rnd, "rnd"), {}, kMethodPlain, kRowAttr4, 0},
+    {"Microseconds", kDouble, nullptr, 0, Function(RuntimeMicroseconds, "RuntimeMicroseconds"), {},
+     kMethodPlain, kRowAttr4, 0},
+    StringRow("RGB", kColor, kRGBParameters, RuntimeRGB, "RuntimeRGB"),
+    StringRow("HSV", kColor, kHSVParameters, RuntimeHSV, "RuntimeHSV"),
+    StringRow("CMY", kColor, kCMYParameters, RuntimeCMY, "RuntimeCMY"),
+    StringRow("Val", kDouble, kSourceParameter, StringVal, "StringVal"),
+    StringRow("ACos", kDouble, kValueParameter, RuntimeACos, "RuntimeACos"),
+    StringRow("ASin", kDouble, kValueParameter, RuntimeASin, "RuntimeASin"),
+    StringRow("ATan", kDouble, kValueParameter, RuntimeATan, "RuntimeATan"),
+    StringRow("ATan2", kDouble, kATan2Parameters, RuntimeATan2, "RuntimeATan2"),
+    StringRow("Cos", kDouble, kValueParameter, RuntimeCos, "RuntimeCos"),
+    StringRow("Exp", kDouble, kValueParameter, RuntimeExp, "RuntimeExp"),
+    StringRow("Log", kDouble, kValueParameter, RuntimeLog, "RuntimeLog"),
+    StringRow("Sin", kDouble, kValueParameter, RuntimeSin, "RuntimeSin"),
+    StringRow("Pow", kDouble, kPowParameters, RuntimePow, "RuntimePow"),
+    StringRow("Sqrt", kDouble, kValueParameter, RuntimeSqrt, "RuntimeSqrt"),
+    StringRow("Tan", kDouble, kValueParameter, RuntimeTan, "RuntimeTan"),
+    StringRow("Ceil", kDouble, kValueParameter, RuntimeCeil, "RuntimeCeil"),
+    StringRow("Floor", kDouble, kValueParameter, RuntimeFloor, "RuntimeFloor"),
+    StringRow("Round", kDouble, kValueParameter, RuntimeRound, "RuntimeRound"),
+    StringRow("Abs", kDouble, kValueParameter, RuntimeAbs, "RuntimeAbs"),
+    StringRow("Sign", kInteger, kValueParameter, RuntimeSign, "RuntimeSign"),
+    StringRow("Max", kDouble, kMaxMinParameters, RuntimeMax, "RuntimeMax"),
+    StringRow("Min", kDouble, kMaxMinParameters, RuntimeMin, "RuntimeMin"),
+    StringRow("Hex", kString, kCodeParameter, RuntimeHex, "RuntimeHex"),
+    StringRow("Oct", kString, kCodeParameter, RuntimeOct, "RuntimeOct"),
+    StringRow("Bin", kString, kCodeParameter, RuntimeBin, "RuntimeBin"),
+    StringRow("Format", kString, kFormatParameters, StringFormat, "StringFormat"),
+    StringRow("BitwiseAnd", kInteger, kBitwiseParameters, BitwiseAnd, "BitwiseAnd"),
+    StringRow("BitwiseOr", kInteger, kBitwiseParameters, BitwiseOr, "BitwiseOr"),
+    StringRow("BitwiseXor", kInteger, kBitwiseParameters, BitwiseXor, "BitwiseXor"),
+    StringRow("CDbl", kDouble, kSourceParameter, runCDbl, "runCDbl"),
+    StringRow("_NumericType", kInteger, kSourceParameter, RuntimeTypeOfNumeric,
+              "RuntimeTypeOfNumeric"),
+    StringRow("Str", kString, kValueParameter, StringStr, "StringStr"),
     StringRow("LeftB", kString, kSourceCountParameters, StringLeft, "StringLeft"),
     StringRow("Left", kString, kSourceCountParameters, StringDBCSLeft, "StringDBCSLeft"),
     StringRow("RightB", kString, kSourceCountParameters, StringRight, "StringRight"),
@@ -156,6 +217,8 @@ MethodEntry gIntrinsicFunctionRows[] = {
     StringRow("Len", kInteger, kSourceParameter, StringDBCSLen, "StringDBCSLen", kMethodExtends),
     StringRow("AscB", kInteger, kSourceParameter, StringAsc, "StringAsc", kMethodExtends),
     StringRow("Asc", kInteger, kSourceParameter, StringDBCSAsc, "StringDBCSAsc", kMethodExtends),
+    StringRow("CDbl", kDouble, kSourceParameter, runCDbl, "runCDbl", kMethodExtends),
+    StringRow("Val", kDouble, kSourceParameter, StringVal, "StringVal", kMethodExtends),
     StringRow("Split", kStringArray, kSplitParameters, StringSplit, "StringSplit", kMethodExtends),
     StringRow("SplitB", kStringArray, kSplitParameters, StringSplitB, "StringSplitB",
               kMethodExtends),

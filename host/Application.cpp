@@ -15,7 +15,10 @@
 #include "files/FolderItem.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
+#include "values/Bitwise.h"
+#include "values/Date.h"
 #include "values/EndOfLine.h"
+#include "values/Random.h"
 #include "windows/MouseCursor.h"
 #include "windows/WindowList.h"
 
@@ -378,6 +381,9 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetFolderItemDefinition());
     RegisterIntrinsicClass(Runtime());
     RegisterIntrinsicClass(GetEndOfLineDefinition());
+    RegisterIntrinsicClass(GetRandomDefinition());
+    RegisterIntrinsicClass(GetDateDefinition());
+    RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());
     RegisterIntrinsicClass(MenuItem());

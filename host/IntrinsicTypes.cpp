@@ -1,6 +1,10 @@
 #include "host/IntrinsicTypes.h"
 
+#include <cstring>
+
 #include "core/ByteUtilities.h"
+#include "values/NumberFormat.h"
+#include "values/NumberText.h"
 
 namespace {
 
@@ -51,6 +55,23 @@ bool ColorFromText(StringRecord* text, void* value) {
     return true;
 }
 
+// A Single travels as its 32-bit pattern.
+void SingleToText(StringRecord** out, uintptr_t value) {
+    const uint32_t bits = static_cast<uint32_t>(value);
+    float single;
+    std::memcpy(&single, &bits, sizeof single);
+    const std::string text = numbertext::FormatDouble(single, numbertext::kAutomatic, 7);
+    string result;
+    result.SetBytes(text.data(), static_cast<int32_t>(text.size()));
+    result.SetEncoding(kEncodingASCII);
+    *out = result.Detach();
+}
+
+bool SingleFromText(StringRecord* text, void* value) {
+    *static_cast<float*>(value) = static_cast<float>(StringVal(text));
+    return true;
+}
+
 }  // namespace
 
 const IntrinsicType kStringType = {kTypeIntrinsic, "String", StringToText, StringFromText,
@@ -61,9 +82,8 @@ const IntrinsicType kUIntegerType = {kTypeIntrinsic, "UInteger", IntegerToText, 
                                      nullptr, nullptr};
 const IntrinsicType kBooleanType = {kTypeIntrinsic, "Boolean", BooleanToText, BooleanFromText,
                                     nullptr, nullptr};
-// The text conversions of Single need the number formatting and parsing of the values library
-// (FormatDouble, StringVal), which is not built yet; until then Single has none.
-const IntrinsicType kSingleType = {kTypeIntrinsic, "Single", nullptr, nullptr, nullptr, nullptr};
+const IntrinsicType kSingleType = {kTypeIntrinsic, "Single", SingleToText, SingleFromText, nullptr,
+                                   nullptr};
 const IntrinsicType kDoubleType = {kTypeIntrinsic, "Double", nullptr, nullptr, nullptr, nullptr};
 const IntrinsicType kColorType = {kTypeIntrinsic, "Color", IntegerToText, ColorFromText, nullptr,
                                   nullptr};

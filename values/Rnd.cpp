@@ -4,16 +4,12 @@
 
 #include <cstdint>
 
+#include "values/NumberConversion.h"
+
 namespace {
 
 // 0 until seeded. Every caller runs on the one OS thread, so it takes no lock.
 int32_t sRndState = 0;
-
-// Truncation toward zero; out of range (or NaN) gives the processor's integer-indefinite value.
-int32_t TruncateToInt32(double value) {
-    if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
-    return static_cast<int32_t>(value);
-}
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "host/IntrinsicTypes.h"
@@ -87,4 +88,20 @@ TEST(IntrinsicTypes, StringConversionsShareTheRecord) {
     kStringType.retain(reinterpret_cast<uintptr_t>(record));
     EXPECT_EQ(record->refCount, 3);
     kStringType.release(reinterpret_cast<uintptr_t>(record));
+}
+
+TEST(IntrinsicTypes, SingleText) {
+    const struct {
+        float value;
+        const char* text;
+    } cases[] = {{1.5f, "1.5"}, {0.1f, "0.1"}, {1234567.0f, "1.234567e+6"}, {-0.0f, "0"}};
+    for (const auto& c : cases) {
+        uint32_t bits;
+        std::memcpy(&bits, &c.value, sizeof bits);
+        EXPECT_STREQ(TextOf(kSingleType, bits).CString(), c.text);
+    }
+    string text("2.25e1");
+    float value = 0;
+    EXPECT_TRUE(kSingleType.fromText(text.Record(), &value));
+    EXPECT_EQ(value, 22.5f);
 }
