@@ -3,7 +3,8 @@
  * longer so that the probe is already waiting, and leaves. Run as "probe" it waits for "held",
  * checks that TryEnter fails, destroys a second Mutex of the same name and checks that the first
  * still excludes, makes "release", enters (waiting until the holder leaves), leaves and enters
- * once more with TryEnter. Each step prints a word on one line. */
+ * once more with TryEnter once the holder has destroyed its Mutex. Each step prints a word on
+ * one line. */
 #include "AppSupport.h"
 
 QV_DECLARE_FUNCTION(kernel32, GetCommandLineA, const char*, (void));
@@ -75,6 +76,11 @@ void QvMain(void) {
         RuntimeDoEvents(0, 500);
         MutexUnlock(mutex);
         Print("holder: left\n");
+        /* Destroying the Mutex looks at the file with no sharing; the probe's last TryEnter
+           comes after that. */
+        RuntimeUnlockObject(mutex);
+        mutex = 0;
+        Touch("done");
     } else {
         ObjectHeader* second;
         if (!WaitForFile("held")) Print("probe: no holder\n");
@@ -88,10 +94,11 @@ void QvMain(void) {
         MutexLock(mutex);
         Print("probe: Enter returned after the holder left\n");
         MutexUnlock(mutex);
+        if (!WaitForFile("done")) Print("probe: the holder never finished\n");
         Print(MutexTryLock(mutex) ? "probe: TryEnter true after the last Leave\n"
                                   : "probe: TryEnter false after the last Leave\n");
         MutexUnlock(mutex);
     }
-    RuntimeUnlockObject(mutex);
+    if (mutex) RuntimeUnlockObject(mutex);
     RuntimeExit();
 }
