@@ -10,17 +10,21 @@
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
 #include "windows/TimerWindow.h"
+#include "windows/VisualStyles.h"
 
 // The start-up order: the system script, common controls, the locks, the timer window that
-// periodic tasks run from, the runtime's own set-up, then the application. The data-file lock and
-// the visual-styles library come with the files and window subsystems.
+// periodic tasks run from, the visual-styles library where the system has it, the runtime's own
+// set-up, then the application. The data-file lock comes with the files subsystem.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitializeSystemScript();
     InitCommonControls();
     InitAllocatorLock();
     InitStringLock();
     CreateTimerWindow();
+    LoadUxTheme();
     InitializeRuntime();
-    if (!LoadAndRunPayload()) return kExitNoApplication;
+    const bool ran = LoadAndRunPayload();
+    FreeUxTheme();
+    if (!ran) return kExitNoApplication;
     return UnhandledExceptionWasReported() ? kExitUnhandledException : kExitNormal;
 }

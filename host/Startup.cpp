@@ -18,6 +18,8 @@
 #include "values/CharacterTables.h"
 #include "windows/CommandLine.h"
 #include "windows/MDIFrame.h"
+#include "windows/PaneWindowClass.h"
+#include "windows/SystemPrimitives.h"
 
 namespace {
 int32_t sSystemScript = 0;
@@ -105,6 +107,8 @@ void InitializeRuntime() {
         [](ObjectHeader* application) { return AppAutoCloseGetter(application, 0) != 0; },
         [](ObjectHeader* application, bool raiseEnd) { ApplicationQuit(application, raiseEnd); },
     });
+    InitAppearance();
+    RegisterPaneWindowClasses();
     OleInitialize(nullptr);
     StackCheckerInit(kMainStackCheckSize);
     StartNetworking();
