@@ -265,8 +265,10 @@ TEST(PeriodicTaskTimer, PeriodOfFiveTicksRunsAbout83MillisecondsApart) {
     const bool ran = PumpMessagesUntil([&runTimes] { return runTimes.size() >= 7; }, 5000);
     delete task;
     ASSERT_TRUE(ran) << "ran " << runTimes.size() << " times in 5 s";
+    // 83 ms apart; a late first run on a loaded machine pulls the average down a little, while a
+    // period read as milliseconds (5 ms) or as one tick (16 ms) stays far below the bound.
     const double average = (runTimes.back() - runTimes.front()) / double(runTimes.size() - 1);
-    EXPECT_GE(average, 75.0);
+    EXPECT_GE(average, 50.0);
     EXPECT_LE(average, 250.0);
 }
 
