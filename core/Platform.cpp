@@ -91,10 +91,16 @@ wchar_t* MultiByteToWide(const char* text, int32_t length, int32_t* count, UINT 
     return wide;
 }
 
+namespace {
+DWORD (*sTickSeedClock)() = nullptr;
+}
+
 int TickSeededRandom() {
-    std::srand(GetTickCount());
+    std::srand(sTickSeedClock ? sTickSeedClock() : GetTickCount());
     return std::rand();
 }
+
+void SetTickSeedClockForTesting(DWORD (*clock)()) { sTickSeedClock = clock; }
 
 void ConvertHimetric(int32_t& x, int32_t& y, bool toHimetric) {
     if (sPixelsPerInchX < 0) {

@@ -26,7 +26,10 @@ LRESULT DefWindowProcAW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 // byte after them; count receives the units written less the terminator, or 0 when conversion fails.
 wchar_t* MultiByteToWide(const char* text, int32_t length, int32_t* count, UINT codePage);
 
+// A number from the C library's generator seeded with the tick count; tests may give the seed's
+// clock (null restores the tick count).
 int TickSeededRandom();
+void SetTickSeedClockForTesting(DWORD (*clock)());
 void ConvertHimetric(int32_t& x, int32_t& y, bool toHimetric);
 uint32_t GetDllVersion(const char* libraryName);
 BYTE ScriptToCharset(int script);

@@ -10,6 +10,7 @@
 
 #include "FailureRecorder.h"
 #include "StringTesting.h"
+#include "core/Platform.h"
 #include "host/ResourceManager.h"
 #include "values/EncodingConversion.h"
 #include "windows/MouseCursor.h"
@@ -324,30 +325,21 @@ TEST_F(ResourceTemporaryFiles, MovieIsWrittenAsAviOrMovAndDeletedAtShutdown) {
 
 // A name the tick-seeded number picks may already be taken: by another resource's file made in
 // the same millisecond, or by a file that is somebody else's. Neither is overwritten or deleted.
-// The names that every tick of a coming stretch of time would pick are taken beforehand, and the
-// movie is asked for within that stretch. A slow machine gets longer stretches.
+// The seed's clock stands still, so every file is asked for in the same millisecond; the name it
+// picks and the three after it belong to somebody else.
 TEST_F(ResourceTemporaryFiles, TemporaryFilesNeverTakeOverAnExistingFile) {
+    constexpr DWORD kTick = 123456789;
+    std::srand(kTick);
+    const int first = std::rand();
     std::set<std::string> taken;
-    bool withinStretch = false;
-    for (DWORD stretch = 50; stretch <= 1600 && !withinStretch; stretch *= 2) {
-        const DWORD lead = 10 * stretch;  // how far ahead the stretch starts: time to make the files
-        DestroyShutdownContexts();
-        for (const std::string& name : FilesIn(mFolder)) DeleteFileW(PathOf(name).c_str());
-        taken.clear();
-        const DWORD start = GetTickCount() + lead;
-        for (DWORD tick = start; tick != start + stretch; ++tick) {
-            std::srand(tick);
-            taken.insert(std::to_string(std::rand()) + ".mov");
-        }
-        for (const std::string& name : taken) WriteWholeFile(PathOf(name), "somebody else's");
-        while (static_cast<LONG>(GetTickCount() - start) < 0) Sleep(1);
-        const DWORD before = GetTickCount();
-        AskForMovie("movie one");
-        withinStretch = before - start < stretch && GetTickCount() - start < stretch;
-    }
-    ASSERT_TRUE(withinStretch) << "the movie was never asked for within its stretch";
+    for (int i = 0; i < 4; ++i) taken.insert(std::to_string((first + i) % 32768) + ".mov");
+    for (const std::string& name : taken) WriteWholeFile(PathOf(name), "somebody else's");
+
+    SetTickSeedClockForTesting([]() -> DWORD { return kTick; });
+    AskForMovie("movie one");
     AskForMovie("movie two");
     AskForMovie("movie three");
+    SetTickSeedClockForTesting(nullptr);
 
     std::vector<std::string> written;
     for (const std::string& name : FilesIn(mFolder)) {
