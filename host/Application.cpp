@@ -19,6 +19,7 @@
 #include "values/Date.h"
 #include "values/EndOfLine.h"
 #include "values/Random.h"
+#include "values/Variant.h"
 #include "windows/MouseCursor.h"
 #include "windows/WindowList.h"
 
@@ -383,6 +384,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());
     RegisterIntrinsicClass(GetDateDefinition());
+    RegisterIntrinsicClass(GetVariantDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());
