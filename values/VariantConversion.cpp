@@ -15,7 +15,33 @@ namespace {
 
 constexpr const char* kSource = "variant";
 
-using OperatorCache = IntKeyMap<void*, ClassRecord*>;
+// A map by class record with the last answer in front of it: runs of values of one class, the
+// common case in a loop or a Dictionary, skip the map.
+template <typename V>
+struct ClassCache {
+    IntKeyMap<V, ClassRecord*>* map = nullptr;
+    ClassRecord* lastClass = nullptr;
+    V lastValue{};
+
+    bool Get(ClassRecord* record, V& value) {
+        if (record == lastClass) {
+            value = lastValue;
+            return true;
+        }
+        if (!map) map = new IntKeyMap<V, ClassRecord*>;
+        if (!map->GetEntry(record, value)) return false;
+        lastClass = record;
+        lastValue = value;
+        return true;
+    }
+    void Set(ClassRecord* record, V value) {
+        map->SetEntry(record, value);
+        lastClass = record;
+        lastValue = value;
+    }
+};
+
+using OperatorCache = ClassCache<void*>;
 
 // Whether text contains pattern, ASCII letters compared without regard to case. Signature texts
 // and the patterns are ASCII.
@@ -49,20 +75,19 @@ void* FindOperator(ClassRecord* record, const char* pattern) {
 }
 
 // The cached search of a pattern in the object's class.
-void* CachedOperator(ObjectHeader* object, const char* pattern, OperatorCache*& cache) {
-    if (!cache) cache = new OperatorCache;
+void* CachedOperator(ObjectHeader* object, const char* pattern, OperatorCache& cache) {
     ClassRecord* record = object->classPtr;
     void* function;
-    if (cache->GetEntry(record, function)) return function;
+    if (cache.Get(record, function)) return function;
     function = FindOperator(record, pattern);
-    cache->SetEntry(record, function);
+    cache.Set(record, function);
     return function;
 }
 
 // One cache per conversion, each with its own pattern.
 template <const char* Pattern>
 void* ConvertOperator(ObjectHeader* object) {
-    static OperatorCache* cache;
+    static OperatorCache cache;
     return CachedOperator(object, Pattern, cache);
 }
 
@@ -268,10 +293,9 @@ ObjectHeader* variantToObject(ObjectHeader* value) {
 
 int32_t VarType(ObjectHeader* value) {
     if (!value) return kVariantNil;
-    static IntKeyMap<int32_t, ClassRecord*>* cache;
-    if (!cache) cache = new IntKeyMap<int32_t, ClassRecord*>;
+    static ClassCache<int32_t> cache;
     int32_t kind;
-    if (cache->GetEntry(value->classPtr, kind)) return kind;
+    if (cache.Get(value->classPtr, kind)) return kind;
     if (IsBox(value, GetIntegerObjectDefinition) || IsBox(value, GetUnsignedIntegerObjectDefinition))
         kind = kVariantInteger;
     else if (IsBox(value, GetStringObjectDefinition))
@@ -286,7 +310,7 @@ int32_t VarType(ObjectHeader* value) {
         kind = kVariantDate;
     else
         kind = kVariantObject;
-    cache->SetEntry(value->classPtr, kind);
+    cache.Set(value->classPtr, kind);
     return kind;
 }
 
@@ -294,7 +318,7 @@ bool IsNull(ObjectHeader* value) { return value == nullptr; }
 
 int32_t VariantHash(ObjectHeader* value) {
     if (!value) return 0;
-    static OperatorCache* cache;
+    static OperatorCache cache;
     if (void* function = CachedOperator(value, kHash, cache)) return Call<int32_t>(function, value);
     double seconds;
     if (DateSeconds(value, &seconds)) return static_cast<int32_t>(HashWords(&seconds, 8));
