@@ -17,6 +17,7 @@
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
 #include "values/Date.h"
+#include "values/Dictionary.h"
 #include "values/EndOfLine.h"
 #include "values/Random.h"
 #include "values/Variant.h"
@@ -385,6 +386,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetRandomDefinition());
     RegisterIntrinsicClass(GetDateDefinition());
     RegisterIntrinsicClass(GetVariantDefinition());
+    RegisterIntrinsicClass(GetDictionaryDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());
