@@ -116,6 +116,7 @@ ObjectDefinition* ThreadAlreadyRunningException() {
     return SubclassDefinition<kThreadAlreadyRunning>();
 }
 ObjectDefinition* TypeMismatchException() { return SubclassDefinition<kTypeMismatch>(); }
+ObjectDefinition* KeyNotFoundException() { return SubclassDefinition<kKeyNotFound>(); }
 ObjectDefinition* UnsupportedFormatException() {
     return SubclassDefinition<kUnsupportedFormat>();
 }

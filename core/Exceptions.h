@@ -113,6 +113,7 @@ ObjectDefinition* OutOfMemoryException();
 ObjectDefinition* IllegalLockingException();
 ObjectDefinition* ThreadAlreadyRunningException();
 ObjectDefinition* TypeMismatchException();
+ObjectDefinition* KeyNotFoundException();
 ObjectDefinition* UnsupportedFormatException();
 
 // Registers the nineteen exception classes by name, in their fixed order.

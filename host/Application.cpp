@@ -17,8 +17,10 @@
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
 #include "values/Date.h"
+#include "values/Dictionary.h"
 #include "values/EndOfLine.h"
 #include "values/Random.h"
+#include "values/Variant.h"
 #include "windows/MouseCursor.h"
 #include "windows/WindowList.h"
 
@@ -383,6 +385,8 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());
     RegisterIntrinsicClass(GetDateDefinition());
+    RegisterIntrinsicClass(GetVariantDefinition());
+    RegisterIntrinsicClass(GetDictionaryDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());
