@@ -13,6 +13,9 @@
 #include "values/Rnd.h"
 #include "values/StringLibrary.h"
 #include "values/TextServices.h"
+#include "windows/Keyboard.h"
+#include "windows/MouseCursor.h"
+#include "windows/Screens.h"
 
 namespace {
 
@@ -45,6 +48,7 @@ ParameterEntry kHSVParameters[] = {DoubleParameter("hue"), DoubleParameter("satu
 ParameterEntry kCMYParameters[] = {DoubleParameter("cyan"), DoubleParameter("magenta"),
                                    DoubleParameter("yellow")};
 ParameterEntry kBitwiseParameters[] = {IntegerParameter("value"), IntegerParameter("value2")};
+ParameterEntry kScreenParameters[] = {IntegerParameter("value")};
 ParameterEntry kFormatParameters[] = {DoubleParameter("number"), StringParameter("format")};
 
 ParameterEntry kMsgBoxParameters[] = {StringParameter("message")};
@@ -101,9 +105,20 @@ extern const int32_t gIntrinsicFunctionRowCount;
 void CompleteIntrinsicFunctionRows();
 
 MethodEntry gIntrinsicFunctionRows[] = {
+    {"WatchCursor", nullptr, nullptr, 0, Function(getWatchCursor, "getWatchCursor"), {},
+     kMethodPlain, 0, 0},
+    {"IBeamCursor", nullptr, nullptr, 0, Function(getIBeamCursor, "getIBeamCursor"), {},
+     kMethodPlain, 0, 0},
+    {"ArrowCursor", nullptr, nullptr, 0, Function(getArrowCursor, "getArrowCursor"), {},
+     kMethodPlain, 0, 0},
+    StringRow("Screen", nullptr, kScreenParameters, getScreen, "getScreen"),
+    {"ScreenCount", kInteger, nullptr, 0, Function(getScreenCount, "getScreenCount"), {},
+     kMethodPlain, 0, 0},
     StringRow("MsgBox", nullptr, kMsgBoxParameters, RuntimeMsgBox, "RuntimeMsgBox"),
     StringRow("MsgBox", kInteger, kCodedMsgBoxParameters, VB_RuntimeMsgBox, "VB_RuntimeMsgBox"),
     {"Runtime", nullptr, nullptr, 0, Function(RuntimeDebugInstance, "RuntimeDebugInstance"), {},
+     kMethodPlain, 0, 0},
+    {"Keyboard", nullptr, nullptr, 0, Function(getKeyboardObject, "getKeyboardObject"), {},
      kMethodPlain, 0, 0},
     {"DebugDumpObjects", nullptr, kPathParameter, 1,
      Function(debugDumpObjects, "debugDumpObjects"), {}, kMethodPlain, 0, 0},
@@ -242,6 +257,11 @@ struct ClassTypedResult {
 const ClassTypedResult kClassTypedResults[] = {
     {"Runtime", Runtime},
     {"EndOfLine", GetEndOfLineDefinition},
+    {"Keyboard", KeyboardClass},
+    {"ArrowCursor", MouseCursor},
+    {"WatchCursor", MouseCursor},
+    {"IBeamCursor", MouseCursor},
+    {"Screen", ScreenClass},
 };
 
 }  // namespace

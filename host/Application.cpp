@@ -19,7 +19,9 @@
 #include "values/Date.h"
 #include "values/EndOfLine.h"
 #include "values/Random.h"
+#include "windows/Keyboard.h"
 #include "windows/MouseCursor.h"
+#include "windows/Screens.h"
 #include "windows/WindowList.h"
 
 namespace {
@@ -385,6 +387,10 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetDateDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
+    RegisterIntrinsicClass(MouseCursor());
+    RegisterIntrinsicClass(CursorsClass());
+    RegisterIntrinsicClass(KeyboardClass());
+    RegisterIntrinsicClass(ScreenClass());
     RegisterIntrinsicClass(MDIWindow());
     RegisterIntrinsicClass(MenuItem());
     RegisterIntrinsicClass(Application());

@@ -3,10 +3,10 @@
 //
 // A SubPane owns one native child window sitting exactly over its bounds, possibly inside the
 // native window of an enclosing pane, and has a place in a tree of panes whose root is the pane of
-// a top-level window. Its input, focus, help-text and drop operations are not built yet: of them
-// it holds only what the event loop calls (focus changes, idle, mouse drag). WindowPane is a
-// stand-in for the top-level pane of a native window: it holds the native window, the window's
-// control list and its remembered focus pane, and none of the window's own behaviour.
+// a top-level window. It routes mouse moves, presses and cursors to its children, takes the
+// keyboard focus, carries help texts and the data and file types it accepts in drops. WindowPane
+// is a stand-in for the top-level pane of a native window: it holds the native window, the
+// window's control list and its remembered focus pane, and none of the window's own behaviour.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "core/GuardedMemory.h"
+#include "core/ObjectModel.h"
 #include "core/Rect16.h"
 #include "core/RuntimeString.h"
 #include "core/SimpleVector.h"
@@ -23,6 +24,8 @@
 
 class BalloonHelpToolTip;
 class GraphicsImp;
+class WindowDropTarget;
+struct MouseCursorHandle;
 class ToolTipOwner;
 struct ControlObject;
 class Pane;
@@ -103,6 +106,12 @@ public:
 // The current drawing pane, or null.
 Pane* CurrentPane();
 
+// A name in a pane's list of accepted drop types.
+struct AcceptedType : RuntimeAllocated {
+    AcceptedType* next = nullptr;
+    string name;
+};
+
 
 class SubPane : public Pane {
 public:
@@ -150,6 +159,69 @@ public:
     virtual void GotFocus() {}
     // Called once per event-loop step on the focus pane.
     virtual void Idle() {}
+
+    // Mouse. Presses and the wheel go to the inner pane; (x, y) in window coordinates.
+    bool MouseDown(int32_t x, int32_t y, int32_t modifiers) override;
+    bool ContextualMouseDown(int32_t x, int32_t y, int32_t modifiers) override;
+    // (x, y) local to this pane; delivers every child's exit before any child's enter.
+    void MouseMove(int32_t x, int32_t y) override;
+    virtual bool MouseWheel(int32_t x, int32_t y, int32_t delta);
+    virtual void MouseDragDone() {}
+    // True: a press this pane did not handle goes on to the panes below it.
+    virtual bool LetsClickThrough() { return true; }
+    // Lets the front child under the point choose the cursor, else sets this pane's own.
+    virtual bool AdjustCursor(int32_t x, int32_t y);
+    virtual bool DetectDrag();
+    // Sets the cursor of the pane under the mouse and remembers it (the cursor is not owned).
+    void SetCursor(MouseCursorHandle* newCursor);
+    // The cursor position in the client coordinates of the pane's window.
+    PanePoint GetMousePosition();
+
+    // Keys. A character code of 128 or more is not a key for KeyDown.
+    virtual bool KeyDown(uint8_t, uint8_t, int32_t) { return false; }
+    virtual bool UnhandledKeyDown(uint8_t character, uint8_t keyCode, int32_t modifiers);
+    virtual bool KeyChar(int32_t character, uint8_t keyCode, int32_t modifiers);
+    // True: keys without modifiers may match shortcuts and the arrows move the focus.
+    virtual bool LetsKeysNavigate() { return true; }
+    static int32_t GetAsyncKeyModifiers();
+
+    // Keyboard focus.
+    virtual bool AcceptsFocus() { return false; }
+    virtual void TabbedInto() {}
+    virtual bool HasFocusableDescendant(SubPane* except);
+    virtual void Activate();
+    virtual void Deactivate() {}
+    // Gives this pane the keyboard focus when it accepts it; a window never activated only
+    // remembers it.
+    void TakeFocus();
+
+    // Menus, default and cancel buttons.
+    virtual void EnableMenuItems();
+    virtual bool HandleMenuCommand(int32_t command);
+    virtual bool MenuItemAction(ObjectHeader* item);
+    virtual void UpdateDefaultButton(SubPane* defaultButton);
+    virtual SubPane* FindDefaultButton();
+    virtual SubPane* FindCancelButton();
+    virtual void Push() {}
+    virtual void Deselect() {}
+
+    // Help texts: a help tag wins over balloon help.
+    virtual void SetHelpTag(const string& text);
+    virtual void SetBalloonHelp(const string& text);
+    virtual void SetDisabledBalloonHelp(const string&) {}
+
+    // Drops. Type names are kept once each, letter case aside.
+    virtual void AcceptDataDrop(const string& typeName);
+    virtual void AcceptFileDrop(const string& fileTypeName);
+    bool AcceptsFileName(const string& fileName);
+    // The front pane under a screen point that accepts some type, or null.
+    virtual SubPane* FindDropTarget(int32_t screenX, int32_t screenY, ObjectHeader* item);
+    virtual void DropObject(int32_t x, int32_t y);
+    // The DragItem being delivered; none until windows have drop targets.
+    virtual ObjectHeader* GetCurrentDragItem() { return nullptr; }
+    virtual bool DragOver(int32_t x, int32_t y, ObjectHeader* item);
+    virtual void DragEnter(ObjectHeader*) {}
+    virtual void DragExit(ObjectHeader*) {}
 
     // Bounds.
     virtual void SetBounds(const Rect16& rect, bool repaint);
@@ -213,10 +285,14 @@ public:
     bool closing = false;
     SubPane* parent = nullptr;
     SimpleVector<SubPane*> children;
+    MouseCursorHandle* cursor = nullptr;  // not owned
+    AcceptedType* acceptedDataTypes = nullptr;  // owned
+    AcceptedType* acceptedFileTypes = nullptr;  // owned
     HWND hwnd = nullptr;
     HDC paintDC = nullptr;
     HDC acquiredDC = nullptr;
     int32_t dcCount = 0;
+    WindowDropTarget* dropTarget = nullptr;  // not owned
     ToolTipOwner* helpTagTip;         // owned
     BalloonHelpToolTip* balloonTip;  // owned
 
@@ -251,6 +327,24 @@ public:
 
 // The window pane that contains a pane (the root when it is a window), null for null.
 WindowPane* FindWindowPane(SubPane* pane);
+
+// Takes the keyboard focus from every pane and from every native window.
+void ClearKeyboardFocus();
+
+// A reference to a pane, kept on a caller's stack, that becomes null when the pane is deleted:
+// handlers called from the pane may close it.
+struct WeakPaneRef {
+    explicit WeakPaneRef(SubPane* p);
+    ~WeakPaneRef();
+    WeakPaneRef(const WeakPaneRef&) = delete;
+    WeakPaneRef& operator=(const WeakPaneRef&) = delete;
+
+    WeakPaneRef* next;
+    SubPane* pane;
+};
+void RegisterWeakPaneRef(WeakPaneRef* record, SubPane* pane);
+void UnregisterWeakPaneRef(WeakPaneRef* record);
+void ClearWeakPaneRefs(SubPane* pane);
 
 // Set while a control is added to a window at run time (its pane then does not take an enclosing
 // control whose left or top edge it shares as native parent).
