@@ -137,6 +137,39 @@ void SetScreenFunctionsForTesting(ScreenFunctionLookup lookup, ScreenMetricsFunc
     sMetricsHook = metrics;
 }
 
+int32_t GetScreenAreas(ScreenArea* out, int32_t capacity) {
+    int32_t count = 0;
+    for (int32_t index = 0; count < capacity; ++index) {
+        ObjectHeader* screen = getScreen(index);
+        if (!screen) break;
+        const ScreenFields* f = Fields(screen);
+        out[count].full = {static_cast<int16_t>(f->top), static_cast<int16_t>(f->left),
+                           static_cast<int16_t>(f->top + f->height),
+                           static_cast<int16_t>(f->left + f->width)};
+        out[count].available = {static_cast<int16_t>(f->availableTop),
+                                static_cast<int16_t>(f->availableLeft),
+                                static_cast<int16_t>(f->availableTop + f->availableHeight),
+                                static_cast<int16_t>(f->availableLeft + f->availableWidth)};
+        ++count;
+        RuntimeUnlockObject(screen);
+    }
+    return count;
+}
+
+namespace {
+constexpr int32_t kMostScreens = 16;
+}
+
+int32_t FindScreenOfRect(const Rect16& rect) {
+    ScreenArea screens[kMostScreens];
+    return FindScreenOfRect(rect, screens, GetScreenAreas(screens, kMostScreens));
+}
+
+void ConstrainRectToScreen(Rect16& rect) {
+    ScreenArea screens[kMostScreens];
+    ConstrainRectToScreen(rect, screens, GetScreenAreas(screens, kMostScreens));
+}
+
 extern "C" {
 
 int32_t getScreenCount() {

@@ -9,6 +9,7 @@
 #include "core/ClassDefinition.h"
 #include "core/ObjectModel.h"
 #include "core/SimpleVector.h"
+#include "windows/WindowPlacement.h"
 
 // The fields of a Screen object after its header.
 struct ScreenFields {
@@ -34,6 +35,13 @@ extern SimpleVector<ObjectHeader*> gScreens;
 using ScreenFunctionLookup = FARPROC (*)(const char* name);
 using ScreenMetricsFunction = int (*)(int index);
 void SetScreenFunctionsForTesting(ScreenFunctionLookup lookup, ScreenMetricsFunction metrics);
+
+// The screens of the list as placement takes them: at most capacity, in list order; answers how
+// many were written.
+int32_t GetScreenAreas(ScreenArea* out, int32_t capacity);
+// Placement over the screen list.
+int32_t FindScreenOfRect(const Rect16& rect);
+void ConstrainRectToScreen(Rect16& rect);
 
 extern "C" {
 // The global function ScreenCount: the system's monitor count, at least 1.

@@ -156,3 +156,19 @@ TEST_F(ScreensTest, TwoDisplaysAndAFailedMonitorQuery) {
     EXPECT_EQ(getScreen(1), nullptr);
     RuntimeUnlockObject(alone);
 }
+
+TEST_F(ScreensTest, PlacementReadsTheScreenList) {
+    SetScreenFunctionsForTesting(TwoMonitors, TwoMonitorsAndAWidth);
+    ScreenArea areas[4];
+    ASSERT_EQ(GetScreenAreas(areas, 4), 2);
+    EXPECT_EQ(areas[1].full.left, 1280);
+    EXPECT_EQ(areas[1].full.bottom, 500);
+    EXPECT_EQ(areas[1].available.right, 2080);
+    const Rect16 onSecond = {100, 1400, 200, 1500};
+    EXPECT_EQ(FindScreenOfRect(onSecond), 1);
+    Rect16 low = {450, 1400, 550, 1500};  // below the second display's bottom, 500
+    ConstrainRectToScreen(low);
+    EXPECT_EQ(low.bottom, 498);
+    EXPECT_EQ(low.top, 398);
+    EXPECT_EQ(low.left, 1400);
+}
