@@ -63,6 +63,23 @@ StringMap<int32_t>* sKeyMap = nullptr;
 
 }  // namespace
 
+int32_t MouseKeyModifiers(uint32_t wParam) {
+    int32_t modifiers = 0;
+    if (wParam & MK_CONTROL) modifiers |= kModifierControl;
+    if (wParam & MK_SHIFT) modifiers |= kModifierShift;
+    if (GetKeyState(VK_MENU) < 0) modifiers |= kModifierAlt;
+    return modifiers;
+}
+
+void UpdateKeyModifiers() {
+    int32_t modifiers = 0;
+    if (GetKeyState(VK_CONTROL) < 0) modifiers |= kModifierControl;
+    if (GetKeyState(VK_SHIFT) < 0) modifiers |= kModifierShift;
+    if (GetKeyState(VK_MENU) < 0) modifiers |= kModifierAlt;
+    if (GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0) modifiers |= kModifierWindows;
+    gKeyModifiers = modifiers;
+}
+
 int32_t GetAsyncKeyModifiers() {
     int32_t modifiers = 0;
     if (IsDown(VK_CONTROL)) modifiers |= kModifierControl;

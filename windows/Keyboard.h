@@ -12,6 +12,12 @@
 // The modifier bits of the input event being handled; the window procedures write them.
 extern int32_t gKeyModifiers;
 
+// The modifiers of a client-area mouse message's wParam: Ctrl and Shift from it, Alt from the key
+// state; never the Windows key.
+int32_t MouseKeyModifiers(uint32_t wParam);
+// Sets gKeyModifiers from the key state: Ctrl, Shift, Alt and either Windows key.
+void UpdateKeyModifiers();
+
 // The modifiers from the asynchronous key state: Ctrl, Alt and Shift, never the Windows key.
 int32_t GetAsyncKeyModifiers();
 
