@@ -313,14 +313,45 @@ public:
 
     bool IsWindow() override { return true; }
     WindowPane* AsWindowPane() override { return this; }
+    // A window ends the drawing-focus chain.
+    bool Focus() override { return false; }
+    bool Unfocus() override { return false; }
+    // Presses and the wheel go to the front-most control under the point; a control that lets
+    // clicks through passes an unhandled press to the controls behind it.
+    bool MouseDown(int32_t x, int32_t y, int32_t modifiers) override;
+    bool MouseWheel(int32_t x, int32_t y, int32_t delta) override;
+    bool KeyDown(uint8_t, uint8_t, int32_t) override { return false; }
+    bool UnhandledKeyDown(uint8_t, uint8_t, int32_t) override { return false; }
+    bool GetBackColor(RGBColor16& out) override;
+    void Activate() override;
+    void Deactivate() override;
 
     // (v, h); answers false on this platform.
     virtual bool AfterMouseMove(int32_t, int32_t) { return false; }
 
-    // The panes of the window's controls, in the order they were added.
+    // The focus chain over the controls in tab order: the remembered focus pane while it is
+    // visible and shown, else the first control that accepts the focus, else the window.
+    SubPane* GetFocusControl();
+    // The control after (before) a pane's outer pane that accepts the focus, wrapping round; null
+    // when none does.
+    SubPane* NextFocusControl(SubPane* pane);
+    SubPane* PreviousFocusControl(SubPane* pane);
+    // Moves a pane to the front of the tab order (before null) or just after before; after the
+    // last when before is not one of the controls.
+    void ReorderControl(SubPane* pane, SubPane* before);
+    // The focused button, else the window's default button, becomes the default of every pane.
+    void RefreshDefaultButton();
+    // colour: red in bits 16 to 23, green 8 to 15, blue 0 to 7.
+    void SetBackColor(uint32_t colour);
+
+    // The panes of the window's controls, in tab order.
     SimpleVector<SubPane*> controls;
     // The pane that had the focus when the window was last active, or null.
     SubPane* focusPane = nullptr;
+    SubPane* defaultButton = nullptr;
+    bool hasBackColor = false;
+    COLORREF backColor = RGB(255, 255, 255);
+    int32_t kind = 8;
     int32_t mClientWidth = 0;
     int32_t mClientHeight = 0;
 };

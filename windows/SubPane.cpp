@@ -541,19 +541,6 @@ bool SubPane::IsMouseButtonDown() {
     return GetAsyncKeyState(button) < 0;
 }
 
-WindowPane::WindowPane(HWND window) : BasicPane() {
-    hwnd = window;
-    panelIndex = -1;
-    active = false;
-    RECT client = {0, 0, 0, 0};
-    if (window) GetClientRect(window, &client);
-    SetRect16(bounds, 0, 0, static_cast<int16_t>(client.right),
-              static_cast<int16_t>(client.bottom));
-    previousBounds = bounds;
-    width = mClientWidth = client.right;
-    height = mClientHeight = client.bottom;
-}
-
 WindowPane* FindWindowPane(SubPane* pane) {
     if (!pane) return nullptr;
     while (SubPane* up = pane->GetParentPane()) pane = up;
