@@ -4,9 +4,14 @@
 // A SubPane owns one native child window sitting exactly over its bounds, possibly inside the
 // native window of an enclosing pane, and has a place in a tree of panes whose root is the pane of
 // a top-level window. It routes mouse moves, presses and cursors to its children, takes the
-// keyboard focus, carries help texts and the data and file types it accepts in drops. WindowPane
-// is a stand-in for the top-level pane of a native window: it holds the native window, the
-// window's control list and its remembered focus pane, and none of the window's own behaviour.
+// keyboard focus, carries help texts and the data and file types it accepts in drops.
+//
+// WindowPane is the top-level pane of a native window, on the list of window panes: it routes
+// presses and the wheel to its controls, keeps their tab order and focus chain, the default button
+// and a back colour. It is a stand-in in that it takes over a native window made by its caller: it
+// lacks making its own window of a window kind (styles, owner, modal list, drop target), the
+// deferred showing and bounds, placement, named properties, the modal run and the window
+// procedures, so nothing native reaches it yet.
 #pragma once
 
 #include <windows.h>
@@ -310,6 +315,7 @@ public:
 class WindowPane : public BasicPane {
 public:
     explicit WindowPane(HWND window);
+    ~WindowPane() override;
 
     bool IsWindow() override { return true; }
     WindowPane* AsWindowPane() override { return this; }
@@ -352,12 +358,25 @@ public:
     bool hasBackColor = false;
     COLORREF backColor = RGB(255, 255, 255);
     int32_t kind = 8;
+    WindowPane* nextWindow = nullptr;  // in WindowPaneList
     int32_t mClientWidth = 0;
     int32_t mClientHeight = 0;
 };
 
 // The window pane that contains a pane (the root when it is a window), null for null.
 WindowPane* FindWindowPane(SubPane* pane);
+
+// Every live window pane, newest first, linked through nextWindow.
+extern WindowPane* gWindowPaneList;
+// The first document window (kind 0 or 8) made outside MDI mode, until it is destroyed; other
+// layers use it as an owner.
+extern WindowPane* gMainDocumentWindow;
+// The window pane of a native window, or null (also for null).
+WindowPane* FindWindowPaneByHWND(HWND window);
+bool IsRuntimeWindowHandle(HWND window);
+// The document window (kind 0 or 8, shown) that is the active window or contains it; the newest
+// such window when no window is active; else null.
+HWND GetFrontDocumentHWND();
 
 // Takes the keyboard focus from every pane and from every native window.
 void ClearKeyboardFocus();

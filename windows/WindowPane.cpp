@@ -4,6 +4,7 @@
 
 #include "host/EventLoop.h"
 #include "windows/Pane.h"
+#include "windows/WindowList.h"
 #include "windows/WindowServices.h"
 
 namespace {
@@ -18,6 +19,9 @@ bool Under(SubPane* control, int32_t x, int32_t y) {
 
 }  // namespace
 
+WindowPane* gWindowPaneList = nullptr;
+WindowPane* gMainDocumentWindow = nullptr;
+
 WindowPane::WindowPane(HWND window) : BasicPane() {
     hwnd = window;
     panelIndex = -1;
@@ -29,6 +33,40 @@ WindowPane::WindowPane(HWND window) : BasicPane() {
     previousBounds = bounds;
     width = mClientWidth = client.right;
     height = mClientHeight = client.bottom;
+    nextWindow = gWindowPaneList;
+    gWindowPaneList = this;
+    if (!IsMDIMode() && !gMainDocumentWindow && (kind == 0 || kind == 8))
+        gMainDocumentWindow = this;
+}
+
+WindowPane::~WindowPane() {
+    for (WindowPane** link = &gWindowPaneList; *link; link = &(*link)->nextWindow) {
+        if (*link == this) {
+            *link = nextWindow;
+            break;
+        }
+    }
+    if (gMainDocumentWindow == this) gMainDocumentWindow = nullptr;
+}
+
+WindowPane* FindWindowPaneByHWND(HWND window) {
+    if (!window) return nullptr;
+    for (WindowPane* pane = gWindowPaneList; pane; pane = pane->nextWindow)
+        if (pane->GetHWND() == window) return pane;
+    return nullptr;
+}
+
+bool IsRuntimeWindowHandle(HWND window) { return FindWindowPaneByHWND(window) != nullptr; }
+
+HWND GetFrontDocumentHWND() {
+    HWND active = GetActiveWindow();
+    for (WindowPane* pane = gWindowPaneList; pane; pane = pane->nextWindow) {
+        if ((pane->kind != 0 && pane->kind != 8) || !pane->shown) continue;
+        if (!active) return pane->GetHWND();
+        for (HWND window = active; window; window = GetParent(window))
+            if (window == pane->GetHWND()) return pane->GetHWND();
+    }
+    return nullptr;
 }
 
 bool WindowPane::MouseDown(int32_t x, int32_t y, int32_t modifiers) {

@@ -8,6 +8,7 @@
 #include "host/Startup.h"
 #include "values/EncodingConversion.h"
 #include "windows/MDIFrame.h"
+#include "windows/Pane.h"
 #include "windows/WindowList.h"
 
 namespace {
@@ -110,7 +111,7 @@ void RemoveVisibleWindowHandle(HWND window) {
 HWND GetFrontVisibleHWND() {
     if (HWND modal = FirstVisibleModalWindow()) return modal;
     if (IsMDIMode()) return MDIFrameWindow();
-    return nullptr;
+    return GetFrontDocumentHWND();
 }
 
 bool IsBlockedByFrontWindow(HWND window) {

@@ -2,8 +2,7 @@
 // painting, the list of modal windows that decides owners and blocks clicks behind them, hiding
 // the menu bar and the task bar, and colour and text conversions.
 //
-// Until the window panes exist the front window is found among the modal windows and the MDI
-// frame only: no document window is ever the front one, and the active window pane is not known.
+// The active window pane is not known yet.
 #pragma once
 
 #include <windows.h>
@@ -19,8 +18,8 @@ HPALETTE GetUniformPalette();
 // destroyed, so that a reused handle never makes another window modal.
 void AddVisibleWindowHandle(HWND window);
 void RemoveVisibleWindowHandle(HWND window);
-// The newest visible modal window, else the MDI frame in MDI mode, else null: the owner of new
-// owned windows and of the common dialogs.
+// The newest visible modal window, else the MDI frame in MDI mode, else the front document
+// window: the owner of new owned windows and of the common dialogs.
 HWND GetFrontVisibleHWND();
 // True when a visible modal window exists and is not this one.
 bool IsBlockedByFrontWindow(HWND window);

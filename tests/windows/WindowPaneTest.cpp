@@ -58,6 +58,7 @@ protected:
     void TearDown() override {
         SetFocusPane(nullptr);
         if (mWindow) mWindow->Close();
+        mWindow = nullptr;
         PumpOnce();
     }
 
@@ -195,4 +196,51 @@ TEST_F(WindowPaneTest, BackColour) {
     EXPECT_FALSE(GetUpdateRect(mWindow->GetHWND(), nullptr, FALSE)) << "the same colour repaints nothing";
     mWindow->SetBackColor(0xFFFFFF);
     EXPECT_TRUE(GetUpdateRect(mWindow->GetHWND(), nullptr, FALSE));
+}
+
+TEST_F(WindowPaneTest, TheWindowListFindsPanesAndTheFrontDocumentWindow) {
+    EXPECT_EQ(FindWindowPaneByHWND(mWindow->GetHWND()), mWindow);
+    EXPECT_EQ(FindWindowPaneByHWND(nullptr), nullptr);
+    EXPECT_EQ(gMainDocumentWindow, mWindow);
+
+    HWND native = CreateWindowExW(0, L"QV_Pane", L"second", WS_POPUP | WS_VISIBLE, 500, 20, 200,
+                                  100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, native,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+    WindowPane* second = new WindowPane(native);
+    EXPECT_EQ(gWindowPaneList, second) << "newest first";
+    EXPECT_EQ(second->nextWindow, mWindow);
+    EXPECT_EQ(gMainDocumentWindow, mWindow) << "the first document window stays the main one";
+    EXPECT_TRUE(IsRuntimeWindowHandle(native));
+    EXPECT_FALSE(IsRuntimeWindowHandle(child));
+
+    SetForegroundWindow(native);
+    SetActiveWindow(native);
+    PumpOnce();
+    ASSERT_EQ(GetActiveWindow(), native);
+    struct Case {
+        int32_t secondKind;
+        bool secondShown;
+        HWND expected;
+    } cases[] = {
+        {8, true, native},
+        {0, true, native},
+        {1, true, nullptr},   // a floating window is no document window
+        {8, false, nullptr},  // nor a hidden one; the other document window is not active
+    };
+    for (const Case& c : cases) {
+        second->kind = c.secondKind;
+        second->shown = c.secondShown;
+        EXPECT_EQ(GetFrontDocumentHWND(), c.expected) << c.secondKind << " " << c.secondShown;
+    }
+    second->kind = 8;
+    second->shown = true;
+
+    second->Close();
+    EXPECT_EQ(FindWindowPaneByHWND(native), nullptr) << "a destroyed pane leaves the list";
+    EXPECT_EQ(gWindowPaneList, mWindow);
+    mWindow->Close();
+    mWindow = nullptr;
+    EXPECT_EQ(gMainDocumentWindow, nullptr);
+    EXPECT_EQ(gWindowPaneList, nullptr);
 }
