@@ -74,6 +74,8 @@ HBRUSH ControlColorBrush(SubPane* pane, HDC dc) {
 }
 
 LRESULT CALLBACK PaneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT reflected = 0;
+    if (ReflectChildMessage(window, message, wParam, lParam, reflected)) return reflected;
     RecordCurrentEvent(window, message, wParam, lParam);
     SubPane* pane = PaneOf(window);
     const int32_t x = static_cast<int16_t>(LOWORD(lParam));

@@ -3,7 +3,7 @@
 // border) and mouse moves go to the pane's window pane in window coordinates, releases to the pane
 // holding the capture, and control-colour messages answer a brush of the back colour.
 //
-// The procedure does not yet hand notifications of native child controls back to their panes, nor
+// Notifications of native child controls go back to their panes first. The procedure does not yet
 // draw the backgrounds of controls in tab panels under visual styles; the top-level and MDI
 // classes are missing.
 #pragma once

@@ -1,6 +1,8 @@
 #include "WindowMessages.h"
 
+#include "controls/NativeControlPane.h"
 #include "host/Application.h"
+#include "windows/Keyboard.h"
 #include "windows/MouseCursor.h"
 #include "windows/Pane.h"
 
@@ -43,4 +45,39 @@ WindowPane* FindWindowPaneForHWND(HWND window) {
         if (WindowPane* pane = FindWindowPaneByHWND(window)) return pane;
     }
     return nullptr;
+}
+
+bool ReflectChildMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        NativeControlPane* pane = item ? NativeControlPaneOf(item->hwndItem) : nullptr;
+        if (!pane) return false;
+        pane->OnDrawItem(item);
+        result = 1;
+        return true;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (NativeControlPane* pane = header ? NativeControlPaneOf(header->hwndFrom) : nullptr)
+            pane->OnNotify(header);
+        return false;
+    }
+    case WM_COMMAND:
+        if (NativeControlPane* pane = NativeControlPaneOf(reinterpret_cast<HWND>(lParam))) {
+            UpdateKeyModifiers();
+            pane->OnCommand(HIWORD(wParam));
+        }
+        return false;
+    case WM_HSCROLL:
+        if (NativeControlPane* pane = NativeControlPaneOf(reinterpret_cast<HWND>(lParam)))
+            pane->OnHScroll(LOWORD(wParam));
+        return false;
+    case WM_VSCROLL:
+        if (NativeControlPane* pane = NativeControlPaneOf(reinterpret_cast<HWND>(lParam)))
+            pane->OnVScroll(LOWORD(wParam));
+        return false;
+    default:
+        return false;
+    }
 }

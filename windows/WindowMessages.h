@@ -43,5 +43,11 @@ extern bool ModalTrackingEnded;
 // false.
 bool HandleSetCursorMessage(SubPane* pane, PanePoint screenPoint, LPCSTR defaultCursorId);
 
+// Hands notifications of native child controls back to the control's pane: drawing items (handled,
+// result 1), notifications, commands (with the key modifiers updated first) and scrolling. A
+// control without a pane is left alone. Menu and accelerator commands are not handled yet.
+bool ReflectChildMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                         LRESULT& result);
+
 // The window pane of a native window or of its nearest ancestor that has one; null when none.
 WindowPane* FindWindowPaneForHWND(HWND window);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ModalDriver.h"
+#include "controls/NativeControlPane.h"
 #include "core/Platform.h"
 #include "host/EventLoop.h"
 #include "windows/Keyboard.h"
@@ -67,6 +68,22 @@ public:
     bool mHasColour = false;
     bool mTabPanel = false;
     HCURSOR mCursor = nullptr;
+};
+
+// A native control's pane: logs the notifications handed back to it.
+class ControlPane : public NativeControlPane {
+public:
+    explicit ControlPane(SubPane* parent)
+        : NativeControlPane(parent, 0, R(0, 0, 10, 10), string(""), "", 0, 0) {}
+    void OnCommand(int32_t code) override {
+        sLog += "command " + std::to_string(code) + " m" + std::to_string(gKeyModifiers) + ";";
+    }
+    void OnNotify(NMHDR* header) override { sLog += "notify " + std::to_string(header->code) + ";"; }
+    void OnDrawItem(DRAWITEMSTRUCT* item) override {
+        sLog += "draw " + std::to_string(item->itemID) + ";";
+    }
+    void OnHScroll(int32_t code) override { sLog += "h " + std::to_string(code) + ";"; }
+    void OnVScroll(int32_t code) override { sLog += "v " + std::to_string(code) + ";"; }
 };
 
 class PaneWindowProcTest : public ::testing::Test {
@@ -233,4 +250,44 @@ TEST_F(PaneWindowProcTest, WindowPanesAreFoundThroughNativeAncestors) {
 
 TEST_F(PaneWindowProcTest, TheClassesFollowThePlatformsCharacterSet) {
     EXPECT_EQ(IsWindowUnicode(mChild->GetHWND()) != FALSE, IsUnicodePlatform());
+}
+
+TEST_F(PaneWindowProcTest, NotificationsOfNativeControlsGoBackToTheirPanes) {
+    HWND button = CreateWindowExA(0, "BUTTON", "b", WS_CHILD, 0, 0, 20, 20, mChild->GetHWND(),
+                                  reinterpret_cast<HMENU>(7), GetModuleHandleW(nullptr), nullptr);
+    HWND bare = CreateWindowExA(0, "BUTTON", "c", WS_CHILD, 0, 0, 20, 20, mChild->GetHWND(),
+                                reinterpret_cast<HMENU>(8), GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(button, nullptr);
+    ControlPane* control = new ControlPane(mChild);
+    SetPropA(button, "QVInstance", control);
+    const LPARAM to = reinterpret_cast<LPARAM>(button);
+    NMHDR header = {button, 7, 1234};
+    DRAWITEMSTRUCT item = {};
+    item.hwndItem = button;
+    item.itemID = 5;
+    gKeyModifiers = 0x4000;
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        const char* log;
+    } cases[] = {
+        {WM_COMMAND, MAKEWPARAM(7, BN_CLICKED), to, "command 0 m0;"},
+        {WM_COMMAND, MAKEWPARAM(7, BN_DOUBLECLICKED), to, "command 5 m0;"},
+        {WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header), "notify 1234;"},
+        {WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), to, "h 1;"},
+        {WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), to, "v 2;"},
+        {WM_DRAWITEM, 7, reinterpret_cast<LPARAM>(&item), "draw 5;"},
+        // A control without a pane is left alone.
+        {WM_COMMAND, MAKEWPARAM(8, BN_CLICKED), reinterpret_cast<LPARAM>(bare), ""},
+        {WM_HSCROLL, 0, reinterpret_cast<LPARAM>(bare), ""},
+    };
+    for (const Case& c : cases) {
+        sLog.clear();
+        const LRESULT result = Send(mChild, c.message, c.wParam, c.lParam);
+        EXPECT_EQ(sLog, c.log) << c.message;
+        if (c.message == WM_DRAWITEM) EXPECT_EQ(result, 1);
+    }
+    EXPECT_EQ(gKeyModifiers, 0) << "a command updates the modifiers from the key state first";
+    RemovePropA(button, "QVInstance");
 }
