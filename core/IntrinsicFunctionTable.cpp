@@ -15,6 +15,9 @@
 #include "values/TextServices.h"
 #include "values/Date.h"
 #include "values/Variant.h"
+#include "windows/Keyboard.h"
+#include "windows/MouseCursor.h"
+#include "windows/Screens.h"
 
 namespace {
 
@@ -50,6 +53,7 @@ ParameterEntry kBitwiseParameters[] = {IntegerParameter("value"), IntegerParamet
 // Parameters of a class type; the types are filled in when the table is loaded.
 ParameterEntry kVariantValueParameter[] = {{"value", nullptr, 0, 0, 0, 0}};
 ParameterEntry kParseDateParameters[] = {StringParameter("text"), {"date", nullptr, 1, 0, 0, 0}};
+ParameterEntry kScreenParameters[] = {IntegerParameter("value")};
 ParameterEntry kFormatParameters[] = {DoubleParameter("number"), StringParameter("format")};
 
 ParameterEntry kMsgBoxParameters[] = {StringParameter("message")};
@@ -107,9 +111,20 @@ extern const int32_t gIntrinsicFunctionRowCount;
 void CompleteIntrinsicFunctionRows();
 
 MethodEntry gIntrinsicFunctionRows[] = {
+    {"WatchCursor", nullptr, nullptr, 0, Function(getWatchCursor, "getWatchCursor"), {},
+     kMethodPlain, 0, 0},
+    {"IBeamCursor", nullptr, nullptr, 0, Function(getIBeamCursor, "getIBeamCursor"), {},
+     kMethodPlain, 0, 0},
+    {"ArrowCursor", nullptr, nullptr, 0, Function(getArrowCursor, "getArrowCursor"), {},
+     kMethodPlain, 0, 0},
+    StringRow("Screen", nullptr, kScreenParameters, getScreen, "getScreen"),
+    {"ScreenCount", kInteger, nullptr, 0, Function(getScreenCount, "getScreenCount"), {},
+     kMethodPlain, 0, 0},
     StringRow("MsgBox", nullptr, kMsgBoxParameters, RuntimeMsgBox, "RuntimeMsgBox"),
     StringRow("MsgBox", kInteger, kCodedMsgBoxParameters, VB_RuntimeMsgBox, "VB_RuntimeMsgBox"),
     {"Runtime", nullptr, nullptr, 0, Function(RuntimeDebugInstance, "RuntimeDebugInstance"), {},
+     kMethodPlain, 0, 0},
+    {"Keyboard", nullptr, nullptr, 0, Function(getKeyboardObject, "getKeyboardObject"), {},
      kMethodPlain, 0, 0},
     {"DebugDumpObjects", nullptr, kPathParameter, 1,
      Function(debugDumpObjects, "debugDumpObjects"), {}, kMethodPlain, 0, 0},
@@ -253,6 +268,11 @@ struct ClassTypedResult {
 const ClassTypedResult kClassTypedResults[] = {
     {"Runtime", Runtime},
     {"EndOfLine", GetEndOfLineDefinition},
+    {"Keyboard", KeyboardClass},
+    {"ArrowCursor", MouseCursor},
+    {"WatchCursor", MouseCursor},
+    {"IBeamCursor", MouseCursor},
+    {"Screen", ScreenClass},
 };
 
 struct ClassTypedParameter {

@@ -21,7 +21,9 @@
 #include "values/EndOfLine.h"
 #include "values/Random.h"
 #include "values/Variant.h"
+#include "windows/Keyboard.h"
 #include "windows/MouseCursor.h"
+#include "windows/Screens.h"
 #include "windows/WindowList.h"
 
 namespace {
@@ -389,6 +391,10 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetDictionaryDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
+    RegisterIntrinsicClass(MouseCursor());
+    RegisterIntrinsicClass(CursorsClass());
+    RegisterIntrinsicClass(KeyboardClass());
+    RegisterIntrinsicClass(ScreenClass());
     RegisterIntrinsicClass(MDIWindow());
     RegisterIntrinsicClass(MenuItem());
     RegisterIntrinsicClass(Application());

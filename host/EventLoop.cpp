@@ -9,6 +9,7 @@
 #include "comms/PollableObjects.h"
 #include "comms/Sockets.h"
 #include "core/Exceptions.h"
+#include "core/Platform.h"
 #include "windows/Pane.h"
 #include "windows/EventLoopWindows.h"
 
@@ -31,13 +32,29 @@ int32_t sLastEscSampleTick = 0;
 
 constexpr int32_t kEscSampleTicks = 60;
 
+// The loop takes and dispatches messages with the wide functions on the Unicode platform: taken
+// with the ANSI ones, a character outside the system code page reaches the runtime's wide window
+// classes as "?".
+BOOL TakeMessage(MSG& message) {
+    return IsUnicodePlatform() ? PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)
+                               : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+}
+
+BOOL WaitForMessage(MSG& message) {
+    return IsUnicodePlatform() ? GetMessageW(&message, nullptr, 0, 0)
+                               : GetMessageA(&message, nullptr, 0, 0);
+}
+
 // Keyboard pre-translation first, then the MDI accelerators; a message neither consumed is
-// dispatched. The loop uses the ANSI message functions on every platform.
+// dispatched.
 void OfferMessage(MSG& message) {
     if (TranslateKeyMessage(&message) || ExceptionInFlight()) return;
     if (TranslateMDIAccelerators(&message) || ExceptionInFlight()) return;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    if (IsUnicodePlatform())
+        DispatchMessageW(&message);
+    else
+        DispatchMessageA(&message);
 }
 
 void RunIdleWork() {
@@ -92,7 +109,7 @@ void EventLoopIteration() {
     if (sCapturePane || !sMayBlock) {
         TrackMouseAtCursor();
         if (ExceptionInFlight()) return;
-        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (TakeMessage(message)) {
             // A WM_QUIT taken here (DoEvents, a drag) ends the loop as the blocking step does.
             if (message.message == WM_QUIT) {
                 SetQuitFlag();
@@ -102,7 +119,7 @@ void EventLoopIteration() {
             if (ExceptionInFlight()) return;
         }
     } else {
-        const BOOL result = GetMessageA(&message, nullptr, 0, 0);
+        const BOOL result = WaitForMessage(message);
         if (result == 0) {
             // WM_QUIT: the loop ends without this step's idle work.
             SetQuitFlag();

@@ -40,10 +40,6 @@ uint32_t BigEndian32(const unsigned char* bytes) {
            static_cast<uint32_t>(bytes[2]) << 8 | static_cast<uint32_t>(bytes[3]);
 }
 
-int16_t BigEndian16(const unsigned char* bytes) {
-    return static_cast<int16_t>(bytes[0] << 8 | bytes[1]);
-}
-
 bool IsAVI(const ResourceEntry& entry) {
     const auto* bytes = static_cast<const unsigned char*>(entry.data);
     return bytes && entry.length >= 11 && std::memcmp(bytes, "RIFF", 4) == 0 &&
@@ -187,30 +183,10 @@ ObjectHeader* ResourceManager::GetCursor(uint32_t id) {
     if (!FindEntry(kResourceCursor, id, &entry) || !entry.data ||
         entry.length < kCursorRecordSize)
         return nullptr;
-    const auto* record = static_cast<const unsigned char*>(entry.data);
-    const unsigned char* image = record;
-    const unsigned char* mask = record + 32;
-
-    // The 16 x 16 record fills the top-left quarter of a 32 x 32 cursor, 4 bytes a row; the rest
-    // stays transparent (AND 1, XOR 0).
-    unsigned char andPlane[32 * 4];
-    unsigned char xorPlane[32 * 4];
-    std::memset(andPlane, 0xFF, sizeof andPlane);
-    std::memset(xorPlane, 0x00, sizeof xorPlane);
-    for (int row = 0; row < 16; ++row) {
-        for (int column = 0; column < 2; ++column) {
-            const int from = row * 2 + column;
-            andPlane[row * 4 + column] = static_cast<unsigned char>(~mask[from]);
-            xorPlane[row * 4 + column] = static_cast<unsigned char>(image[from] ^ mask[from]);
-        }
-    }
-    const int hotSpotV = BigEndian16(record + 64);
-    const int hotSpotH = BigEndian16(record + 66);
-
     ObjectHeader* cursor = CreateInstance(MouseCursor());
     if (!cursor) return nullptr;
-    MouseCursorHolder(cursor) = new MouseCursorHandle(CreateCursor(
-        GetModuleHandleA(nullptr), hotSpotH, hotSpotV, 32, 32, andPlane, xorPlane));
+    MouseCursorHolder(cursor) =
+        WrapCursorHandle(CursorFromRecord(static_cast<const uint8_t*>(entry.data), true));
     return cursor;
 }
 

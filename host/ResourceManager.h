@@ -13,6 +13,7 @@
 #include "core/ObjectModel.h"
 #include "core/RuntimeString.h"
 #include "core/SimpleVector.h"
+#include "windows/MouseCursor.h"
 
 class FolderItemImp;
 
@@ -35,9 +36,7 @@ constexpr uint32_t kResourceMpeg = FourCharCode("MPEG");
 constexpr uint32_t kResourceDatabase = FourCharCode("DBAS");
 constexpr uint32_t kResourcePlugin = FourCharCode("QVPl");
 
-// A 'CURS' record: 16 rows of 16-bit image bits (1 = black), 16 rows of mask bits (1 = opaque),
-// then the hot spot, row then column, as big-endian signed 16-bit values.
-constexpr uint32_t kCursorRecordSize = 68;
+// A 'CURS' resource is a cursor record (windows/MouseCursor.h) with a big-endian hot spot.
 
 struct ResourceEntry {
     uint32_t type;        // a four-character code

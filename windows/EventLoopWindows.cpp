@@ -8,8 +8,6 @@ void ShowDeferredWindows() {}
 
 void CloseAllViewWindows() { CloseAllWindows(); }
 
-WindowPane* FindWindowPaneByHWND(HWND) { return nullptr; }
-
 bool TranslateKeyMessage(MSG*) { return false; }
 
 bool TranslateMDIAccelerators(MSG*) { return false; }

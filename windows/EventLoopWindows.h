@@ -3,14 +3,14 @@
 // pre-translation.
 //
 // A stand-in for the window system: the list and closing are those of the window-list stand-in
-// (WindowList.h); there is nothing to show and no native window has a window pane. It lacks Window
+// (WindowList.h); there is nothing to show. It lacks Window
 // objects and their panes, the keyboard pre-translation (menu, button and pane shortcuts, Tab focus
 // moves, Enter and Esc) and the MDI frame: nothing here consumes a message.
 #pragma once
 
 #include <windows.h>
 
-class WindowPane;
+#include "windows/Pane.h"
 
 // True exactly when no runtime window exists.
 bool IsWindowListEmpty();
@@ -20,9 +20,6 @@ void ShowDeferredWindows();
 
 // Closes every window of the list until it is empty.
 void CloseAllViewWindows();
-
-// The window pane of a native top-level window, or null.
-WindowPane* FindWindowPaneByHWND(HWND window);
 
 // The keyboard pre-translation of WM_KEYDOWN and WM_SYSKEYDOWN; true when it consumed the message.
 bool TranslateKeyMessage(MSG* message);

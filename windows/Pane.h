@@ -3,10 +3,15 @@
 //
 // A SubPane owns one native child window sitting exactly over its bounds, possibly inside the
 // native window of an enclosing pane, and has a place in a tree of panes whose root is the pane of
-// a top-level window. Its input, focus, help-text and drop operations are not built yet: of them
-// it holds only what the event loop calls (focus changes, idle, mouse drag). WindowPane is a
-// stand-in for the top-level pane of a native window: it holds the native window, the window's
-// control list and its remembered focus pane, and none of the window's own behaviour.
+// a top-level window. It routes mouse moves, presses and cursors to its children, takes the
+// keyboard focus, carries help texts and the data and file types it accepts in drops.
+//
+// WindowPane is the top-level pane of a native window, on the list of window panes: it routes
+// presses and the wheel to its controls, keeps their tab order and focus chain, the default button
+// and a back colour. It is a stand-in in that it takes over a native window made by its caller: it
+// lacks making its own window of a window kind (styles, owner, modal list, drop target), the
+// deferred showing and bounds, placement, named properties, the modal run and the window
+// procedures, so nothing native reaches it yet.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +19,7 @@
 #include <cstdint>
 
 #include "core/GuardedMemory.h"
+#include "core/ObjectModel.h"
 #include "core/Rect16.h"
 #include "core/RuntimeString.h"
 #include "core/SimpleVector.h"
@@ -23,6 +29,8 @@
 
 class BalloonHelpToolTip;
 class GraphicsImp;
+class WindowDropTarget;
+struct MouseCursorHandle;
 class ToolTipOwner;
 struct ControlObject;
 class Pane;
@@ -103,6 +111,12 @@ public:
 // The current drawing pane, or null.
 Pane* CurrentPane();
 
+// A name in a pane's list of accepted drop types.
+struct AcceptedType : RuntimeAllocated {
+    AcceptedType* next = nullptr;
+    string name;
+};
+
 
 class SubPane : public Pane {
 public:
@@ -150,6 +164,69 @@ public:
     virtual void GotFocus() {}
     // Called once per event-loop step on the focus pane.
     virtual void Idle() {}
+
+    // Mouse. Presses and the wheel go to the inner pane; (x, y) in window coordinates.
+    bool MouseDown(int32_t x, int32_t y, int32_t modifiers) override;
+    bool ContextualMouseDown(int32_t x, int32_t y, int32_t modifiers) override;
+    // (x, y) local to this pane; delivers every child's exit before any child's enter.
+    void MouseMove(int32_t x, int32_t y) override;
+    virtual bool MouseWheel(int32_t x, int32_t y, int32_t delta);
+    virtual void MouseDragDone() {}
+    // True: a press this pane did not handle goes on to the panes below it.
+    virtual bool LetsClickThrough() { return true; }
+    // Lets the front child under the point choose the cursor, else sets this pane's own.
+    virtual bool AdjustCursor(int32_t x, int32_t y);
+    virtual bool DetectDrag();
+    // Sets the cursor of the pane under the mouse and remembers it (the cursor is not owned).
+    void SetCursor(MouseCursorHandle* newCursor);
+    // The cursor position in the client coordinates of the pane's window.
+    PanePoint GetMousePosition();
+
+    // Keys. A character code of 128 or more is not a key for KeyDown.
+    virtual bool KeyDown(uint8_t, uint8_t, int32_t) { return false; }
+    virtual bool UnhandledKeyDown(uint8_t character, uint8_t keyCode, int32_t modifiers);
+    virtual bool KeyChar(int32_t character, uint8_t keyCode, int32_t modifiers);
+    // True: keys without modifiers may match shortcuts and the arrows move the focus.
+    virtual bool LetsKeysNavigate() { return true; }
+    static int32_t GetAsyncKeyModifiers();
+
+    // Keyboard focus.
+    virtual bool AcceptsFocus() { return false; }
+    virtual void TabbedInto() {}
+    virtual bool HasFocusableDescendant(SubPane* except);
+    virtual void Activate();
+    virtual void Deactivate() {}
+    // Gives this pane the keyboard focus when it accepts it; a window never activated only
+    // remembers it.
+    void TakeFocus();
+
+    // Menus, default and cancel buttons.
+    virtual void EnableMenuItems();
+    virtual bool HandleMenuCommand(int32_t command);
+    virtual bool MenuItemAction(ObjectHeader* item);
+    virtual void UpdateDefaultButton(SubPane* defaultButton);
+    virtual SubPane* FindDefaultButton();
+    virtual SubPane* FindCancelButton();
+    virtual void Push() {}
+    virtual void Deselect() {}
+
+    // Help texts: a help tag wins over balloon help.
+    virtual void SetHelpTag(const string& text);
+    virtual void SetBalloonHelp(const string& text);
+    virtual void SetDisabledBalloonHelp(const string&) {}
+
+    // Drops. Type names are kept once each, letter case aside.
+    virtual void AcceptDataDrop(const string& typeName);
+    virtual void AcceptFileDrop(const string& fileTypeName);
+    bool AcceptsFileName(const string& fileName);
+    // The front pane under a screen point that accepts some type, or null.
+    virtual SubPane* FindDropTarget(int32_t screenX, int32_t screenY, ObjectHeader* item);
+    virtual void DropObject(int32_t x, int32_t y);
+    // The DragItem being delivered; none until windows have drop targets.
+    virtual ObjectHeader* GetCurrentDragItem() { return nullptr; }
+    virtual bool DragOver(int32_t x, int32_t y, ObjectHeader* item);
+    virtual void DragEnter(ObjectHeader*) {}
+    virtual void DragExit(ObjectHeader*) {}
 
     // Bounds.
     virtual void SetBounds(const Rect16& rect, bool repaint);
@@ -213,10 +290,14 @@ public:
     bool closing = false;
     SubPane* parent = nullptr;
     SimpleVector<SubPane*> children;
+    MouseCursorHandle* cursor = nullptr;  // not owned
+    AcceptedType* acceptedDataTypes = nullptr;  // owned
+    AcceptedType* acceptedFileTypes = nullptr;  // owned
     HWND hwnd = nullptr;
     HDC paintDC = nullptr;
     HDC acquiredDC = nullptr;
     int32_t dcCount = 0;
+    WindowDropTarget* dropTarget = nullptr;  // not owned
     ToolTipOwner* helpTagTip;         // owned
     BalloonHelpToolTip* balloonTip;  // owned
 
@@ -234,23 +315,86 @@ public:
 class WindowPane : public BasicPane {
 public:
     explicit WindowPane(HWND window);
+    ~WindowPane() override;
 
     bool IsWindow() override { return true; }
     WindowPane* AsWindowPane() override { return this; }
+    // A window ends the drawing-focus chain.
+    bool Focus() override { return false; }
+    bool Unfocus() override { return false; }
+    // Presses and the wheel go to the front-most control under the point; a control that lets
+    // clicks through passes an unhandled press to the controls behind it.
+    bool MouseDown(int32_t x, int32_t y, int32_t modifiers) override;
+    bool MouseWheel(int32_t x, int32_t y, int32_t delta) override;
+    bool KeyDown(uint8_t, uint8_t, int32_t) override { return false; }
+    bool UnhandledKeyDown(uint8_t, uint8_t, int32_t) override { return false; }
+    bool GetBackColor(RGBColor16& out) override;
+    void Activate() override;
+    void Deactivate() override;
 
     // (v, h); answers false on this platform.
     virtual bool AfterMouseMove(int32_t, int32_t) { return false; }
 
-    // The panes of the window's controls, in the order they were added.
+    // The focus chain over the controls in tab order: the remembered focus pane while it is
+    // visible and shown, else the first control that accepts the focus, else the window.
+    SubPane* GetFocusControl();
+    // The control after (before) a pane's outer pane that accepts the focus, wrapping round; null
+    // when none does.
+    SubPane* NextFocusControl(SubPane* pane);
+    SubPane* PreviousFocusControl(SubPane* pane);
+    // Moves a pane to the front of the tab order (before null) or just after before; after the
+    // last when before is not one of the controls.
+    void ReorderControl(SubPane* pane, SubPane* before);
+    // The focused button, else the window's default button, becomes the default of every pane.
+    void RefreshDefaultButton();
+    // colour: red in bits 16 to 23, green 8 to 15, blue 0 to 7.
+    void SetBackColor(uint32_t colour);
+
+    // The panes of the window's controls, in tab order.
     SimpleVector<SubPane*> controls;
     // The pane that had the focus when the window was last active, or null.
     SubPane* focusPane = nullptr;
+    SubPane* defaultButton = nullptr;
+    bool hasBackColor = false;
+    COLORREF backColor = RGB(255, 255, 255);
+    int32_t kind = 8;
+    WindowPane* nextWindow = nullptr;  // in WindowPaneList
     int32_t mClientWidth = 0;
     int32_t mClientHeight = 0;
 };
 
 // The window pane that contains a pane (the root when it is a window), null for null.
 WindowPane* FindWindowPane(SubPane* pane);
+
+// Every live window pane, newest first, linked through nextWindow.
+extern WindowPane* gWindowPaneList;
+// The first document window (kind 0 or 8) made outside MDI mode, until it is destroyed; other
+// layers use it as an owner.
+extern WindowPane* gMainDocumentWindow;
+// The window pane of a native window, or null (also for null).
+WindowPane* FindWindowPaneByHWND(HWND window);
+bool IsRuntimeWindowHandle(HWND window);
+// The document window (kind 0 or 8, shown) that is the active window or contains it; the newest
+// such window when no window is active; else null.
+HWND GetFrontDocumentHWND();
+
+// Takes the keyboard focus from every pane and from every native window.
+void ClearKeyboardFocus();
+
+// A reference to a pane, kept on a caller's stack, that becomes null when the pane is deleted:
+// handlers called from the pane may close it.
+struct WeakPaneRef {
+    explicit WeakPaneRef(SubPane* p);
+    ~WeakPaneRef();
+    WeakPaneRef(const WeakPaneRef&) = delete;
+    WeakPaneRef& operator=(const WeakPaneRef&) = delete;
+
+    WeakPaneRef* next;
+    SubPane* pane;
+};
+void RegisterWeakPaneRef(WeakPaneRef* record, SubPane* pane);
+void UnregisterWeakPaneRef(WeakPaneRef* record);
+void ClearWeakPaneRefs(SubPane* pane);
 
 // Set while a control is added to a window at run time (its pane then does not take an enclosing
 // control whose left or top edge it shares as native parent).

@@ -41,8 +41,6 @@ void RemoveFirst(SimpleVector<SubPane*>& list, SubPane* pane) {
     }
 }
 
-void ClearKeyboardFocus() { SetFocusPane(nullptr); }
-
 bool HasKeyboardFocus(SubPane* pane) {
     return GetFocusPane() && GetFocusPane() == pane->GetOuterPane();
 }
@@ -128,6 +126,7 @@ SubPane::SubPane(SubPane* parentPane, int32_t panel, Rect16 rect, const string& 
 }
 
 SubPane::~SubPane() {
+    ClearWeakPaneRefs(this);
     if (HasKeyboardFocus(this)) ClearKeyboardFocus();
     // A graphics still drawing into the pane gives its context back first; the current pane is
     // cleared by the Pane destructor.
@@ -138,6 +137,12 @@ SubPane::~SubPane() {
     }
     if (CurrentPane() == this) Unfocus();
     if (mLockCount > 0) ReportAssertion(kSource, 807, "mLockCount <= 0");
+    for (AcceptedType** list : {&acceptedDataTypes, &acceptedFileTypes}) {
+        while (AcceptedType* entry = *list) {
+            *list = entry->next;
+            delete entry;
+        }
+    }
     delete helpTagTip;
     delete balloonTip;
     if (hwnd) {
@@ -534,19 +539,6 @@ PanePoint SubPane::WindowToScreen(PanePoint point) {
 bool SubPane::IsMouseButtonDown() {
     const int button = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
     return GetAsyncKeyState(button) < 0;
-}
-
-WindowPane::WindowPane(HWND window) : BasicPane() {
-    hwnd = window;
-    panelIndex = -1;
-    active = false;
-    RECT client = {0, 0, 0, 0};
-    if (window) GetClientRect(window, &client);
-    SetRect16(bounds, 0, 0, static_cast<int16_t>(client.right),
-              static_cast<int16_t>(client.bottom));
-    previousBounds = bounds;
-    width = mClientWidth = client.right;
-    height = mClientHeight = client.bottom;
 }
 
 WindowPane* FindWindowPane(SubPane* pane) {

@@ -483,3 +483,46 @@ TEST_F(BackgroundTask, EscIsSampledAtMostOnceEvery60Ticks) {
         EXPECT_TRUE(getUserCancelled());
     }
 }
+
+namespace {
+
+wchar_t sTypedCharacter = 0;
+
+LRESULT CALLBACK WideCharacterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CHAR) sTypedCharacter = static_cast<wchar_t>(wParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void TypeCharacter(wchar_t character) {
+    INPUT input[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        input[i].type = INPUT_KEYBOARD;
+        input[i].ki.wScan = character;
+        input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, input, sizeof input[0]);
+}
+
+}  // namespace
+
+// The runtime's window classes are wide: a character outside the system code page reaches them
+// intact through the loop, and only as "?" when the loop takes messages with the ANSI functions.
+TEST(EventLoopCharacters, ACharacterOutsideTheCodePageArrivesIntact) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = WideCharacterWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"QvWideCharacterProbe";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, L"QvWideCharacterProbe", L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  50, 50, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    for (int i = 0; i < 5; ++i) DoEventsStep(false);
+
+    TypeCharacter(0x3042);
+    const DWORD start = GetTickCount();
+    while (!sTypedCharacter && GetTickCount() - start < 3000) DoEventsStep(false);
+    EXPECT_EQ(sTypedCharacter, 0x3042);
+    DestroyWindow(window);
+}

@@ -1,0 +1,78 @@
+#include "KeyCodes.h"
+
+namespace {
+
+// By key position; 0 where the position has no virtual key.
+constexpr uint8_t kVirtualKeys[128] = {
+    0x41, 0x53, 0x44, 0x46, 0x48, 0x47, 0x5A, 0x58, 0x43, 0x56, 0x00, 0x42, 0x51, 0x57, 0x45, 0x52,  // 0-15
+    0x59, 0x54, 0x31, 0x32, 0x33, 0x34, 0x36, 0x35, 0xBB, 0x39, 0x37, 0xBD, 0x38, 0x30, 0xDD, 0x4F,  // 16-31
+    0x55, 0xDB, 0x49, 0x50, 0x0D, 0x4C, 0x4A, 0xDE, 0x4B, 0xBA, 0xDC, 0xBC, 0xBF, 0x4E, 0x4D, 0xBE,  // 32-47
+    0x09, 0x20, 0xC0, 0x08, 0x00, 0x1B, 0x00, 0x5B, 0xA0, 0x14, 0xA4, 0xA2, 0xA1, 0xA5, 0xA3, 0x00,  // 48-63
+    0x00, 0x6E, 0x00, 0x6A, 0x00, 0x6B, 0x00, 0x90, 0x00, 0x00, 0x00, 0x6F, 0x0D, 0x00, 0x6D, 0x00,  // 64-79
+    0x00, 0x00, 0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x66, 0x67, 0x00, 0x68, 0x69, 0x00, 0x00, 0x00,  // 80-95
+    0x74, 0x75, 0x76, 0x72, 0x77, 0x78, 0x00, 0x7A, 0x00, 0x2C, 0x00, 0x91, 0x00, 0x79, 0x00, 0x7B,  // 96-111
+    0x00, 0x13, 0x2D, 0x24, 0x21, 0x2E, 0x73, 0x23, 0x71, 0x22, 0x70, 0x25, 0x27, 0x28, 0x26, 0x00,  // 112-127
+};
+
+struct CodeName {
+    uint8_t keyCode;
+    const char* name;
+};
+
+// Searched in this order: the first entry of a code wins.
+constexpr CodeName kCodeNames[] = {
+    {53, "Esc"},       {48, "Tab"},        {57, "CapsLock"},    {56, "Shift"},
+    {59, "Control"},   {58, "Alt"},        {55, "Win"},         {60, "Shift(R)"},
+    {61, "Alt(R)"},    {62, "Control(R)"}, {36, "Enter"},       {49, "Space"},
+    {52, "Enter"},     {63, "Fn"},         {51, "Backspace"},   {114, "Insert"},
+    {115, "Home"},     {116, "PageUp"},    {117, "Delete"},     {119, "End"},
+    {121, "PageDown"}, {122, "F1"},        {120, "F2"},         {99, "F3"},
+    {118, "F4"},       {96, "F5"},         {97, "F6"},          {98, "F7"},
+    {100, "F8"},       {101, "F9"},        {109, "F10"},        {103, "F11"},
+    {111, "F12"},      {105, "PrintScreen"}, {107, "ScrollLock"}, {113, "Pause/Break"},
+    {71, "NumLock"},   {75, "KP/"},        {81, ""},            {67, "KP*"},
+    {89, "KP7"},       {91, "KP8"},        {92, "KP9"},         {78, "KP-"},
+    {86, "KP4"},       {87, "KP5"},        {88, "KP6"},         {69, "KP+"},
+    {83, "KP1"},       {84, "KP2"},        {85, "KP3"},         {82, "KP0"},
+    {65, "KP."},       {76, "Enter"},      {126, "Up"},         {123, "Left"},
+    {125, "Down"},     {124, "Right"},
+};
+static_assert(sizeof kCodeNames / sizeof kCodeNames[0] == 58);
+
+constexpr NamedKey kNamedKeys[] = {
+    {"A", 0x41}, {"B", 0x42}, {"C", 0x43}, {"D", 0x44}, {"E", 0x45}, {"F", 0x46}, {"G", 0x47},
+    {"H", 0x48}, {"I", 0x49}, {"J", 0x4A}, {"K", 0x4B}, {"L", 0x4C}, {"M", 0x4D}, {"N", 0x4E},
+    {"O", 0x4F}, {"P", 0x50}, {"Q", 0x51}, {"R", 0x52}, {"S", 0x53}, {"T", 0x54}, {"U", 0x55},
+    {"V", 0x56}, {"W", 0x57}, {"X", 0x58}, {"Y", 0x59}, {"Z", 0x5A},
+    {"0", 0x30}, {"1", 0x31}, {"2", 0x32}, {"3", 0x33}, {"4", 0x34}, {"5", 0x35}, {"6", 0x36},
+    {"7", 0x37}, {"8", 0x38}, {"9", 0x39},
+    {"Space", 0x20}, {"Enter", 0x0D}, {"Return", 0x0D}, {"Esc", 0x1B}, {"Escape", 0x1B},
+    {"Left Arrow", 0x25}, {"Right Arrow", 0x27}, {"Up Arrow", 0x26}, {"Down Arrow", 0x28},
+    {"Left", 0x25}, {"Right", 0x27}, {"Up", 0x26}, {"Down", 0x28},
+    {"F1", 0x70}, {"F2", 0x71}, {"F3", 0x72}, {"F4", 0x73}, {"F5", 0x74}, {"F6", 0x75},
+    {"F7", 0x76}, {"F8", 0x77}, {"F9", 0x78}, {"F10", 0x79}, {"F11", 0x7A}, {"F12", 0x7B},
+    {"F13", 0x2C}, {"Print Screen", 0x2C}, {"F14", 0x91}, {"Scroll Lock", 0x91},
+    {"F15", 0x13}, {"Pause", 0x13}, {"Insert", 0x2D}, {"Help", 0x2D},
+    {"Home", 0x24}, {"Page Up", 0x21}, {"Delete", 0x2E}, {"Del", 0x2E}, {"End", 0x23},
+    {"Page Down", 0x22}, {"Tab", 0x09}, {"Backspace", 0x08},
+    {"`", 0xC0}, {"-", 0xBD}, {"[", 0xDB}, {"\\", 0xDC}, {"*", 0x6A}, {"+", 0x6B}, {",", 0xBC},
+    {";", 0xBA}, {"'", 0xDE}, {".", 0xBE}, {"]", 0xDD}, {"=", 0xBB}, {"/", 0xBF},
+};
+
+}  // namespace
+
+int32_t KeyCodeToVirtualKey(int32_t keyCode) {
+    if (keyCode < 0) return 0;
+    if (keyCode < 128) return kVirtualKeys[keyCode];
+    return keyCode / 65536 - 1;
+}
+
+const char* KeyCodeName(int32_t keyCode) {
+    for (const CodeName& entry : kCodeNames)
+        if (entry.keyCode == keyCode) return entry.name;
+    return nullptr;
+}
+
+int32_t NamedKeyCount() { return static_cast<int32_t>(sizeof kNamedKeys / sizeof kNamedKeys[0]); }
+
+const NamedKey& NamedKeyAt(int32_t index) { return kNamedKeys[index]; }
