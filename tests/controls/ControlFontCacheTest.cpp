@@ -6,6 +6,7 @@
 
 #include "controls/ControlFontCache.h"
 #include "core/Platform.h"
+#include "host/Startup.h"
 
 namespace {
 
@@ -98,6 +99,8 @@ TEST(ControlFontCacheTest, AFaceNameOutsideAsciiReachesGdiWhole) {
     EXPECT_STREQ(Read(font).lfFaceName, expected);
     ReleaseControlFont(font);
     if (GetACP() != 932) return;
+    // The system script follows the user language, as at start-up.
+    InitializeSystemScript();
     // The ANSI call gets the system script's bytes of the same name.
     SetUnicodePlatformOverride(UnicodePlatformOverride::ForceAnsi);
     style.underline = 1;

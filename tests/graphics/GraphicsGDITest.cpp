@@ -7,69 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "DrawingSurface.h"
 #include "FailureRecorder.h"
 #include "controls/ControlFontCache.h"
 #include "core/ArrayRecord.h"
 #include "core/Platform.h"
+#include "host/Startup.h"
 #include "graphics/GraphicsGDI.h"
 #include "windows/Drawing.h"
 #include "windows/Pane.h"
 
 namespace {
-
-constexpr int kWidth = 100;
-constexpr int kHeight = 80;
-constexpr COLORREF kPaper = RGB(0xF0, 0xF0, 0xF0);
-
-// A 32-bpp DIB section in a memory DC, filled with the paper colour.
-struct Surface {
-    Surface() {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = kWidth;
-        info.bmiHeader.biHeight = -kHeight;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        pixels = static_cast<uint32_t*>(bits);
-        old = SelectObject(dc, bitmap);
-        Clear();
-    }
-    ~Surface() {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    void Clear() {
-        GdiFlush();
-        // DIB pixels are 0x00RRGGBB.
-        const uint32_t paper = (GetRValue(kPaper) << 16) | (GetGValue(kPaper) << 8) | GetBValue(kPaper);
-        for (int i = 0; i < kWidth * kHeight; ++i) pixels[i] = paper;
-    }
-    std::vector<uint32_t> Pixels() {
-        GdiFlush();
-        return std::vector<uint32_t>(pixels, pixels + kWidth * kHeight);
-    }
-    int Painted() {
-        GdiFlush();
-        int n = 0;
-        for (int i = 0; i < kWidth * kHeight; ++i) n += pixels[i] != 0xF0F0F0;
-        return n;
-    }
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-    uint32_t* pixels;
-};
-
-// Places the device context as a pane's context is placed: the viewport origin at the pane's
-// position and the baseline text alignment.
-void PlaceAt(HDC dc, const Rect16& bounds) {
-    SetViewportOrgEx(dc, -bounds.left, -bounds.top, nullptr);
-    SetTextAlign(dc, TA_BASELINE);
-}
 
 // A pane at (20, 10) whose context is the memory DC of a surface; it counts what it hands out.
 class SurfacePane : public Pane {
@@ -425,6 +373,8 @@ TEST(GraphicsGDIWithoutPane, DrawsNothingAndReportsTheFontWithoutAPane) {
 TEST(GraphicsGDIJapanese, AnsiTextHasTheWidthsAndPixelsOfTheWidePath) {
     if (GetACP() != 932) GTEST_SKIP() << "needs the Japanese code page";
     // "日本語テキスト" in UTF-8.
+    // The system script follows the user language, as at start-up.
+    InitializeSystemScript();
     const char* utf8 = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x83\x86\xE3\x82\xAD\xE3\x82\xB9\xE3\x83\x88";
     string text;
     text.SetBytes(utf8, static_cast<int32_t>(std::strlen(utf8)));
