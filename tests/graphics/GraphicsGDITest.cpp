@@ -182,6 +182,26 @@ TEST_P(GraphicsGDIPixels, EachOperationMatchesTheDirectCalls) {
              SelectObject(dc, old);
              ReleaseControlFont(font);
          }},
+        // The clip rectangle is in window coordinates like the point: it moves with the origin.
+        {"clipped text",
+         [](GraphicsGDI& g) {
+             const Rect16 clip = R(40, 30, 52, 60);
+             g.SetTextSize(20);
+             g.DrawString(string("WWWW"), 35, 50, &clip);
+         },
+         [](HDC dc, int x, int y) {
+             TextStyle style;
+             style.fontName = string("System");
+             style.size = 20;
+             HFONT font = AcquireControlFont(style);
+             HGDIOBJ old = SelectObject(dc, font);
+             SetBkMode(dc, TRANSPARENT);
+             SetTextColor(dc, kRedRef);
+             const RECT clip = {40 - x, 30 - y, 52 - x, 60 - y};
+             ExtTextOutW(dc, 35 - x, 50 - y, ETO_CLIPPED, &clip, L"WWWW", 4, nullptr);
+             SelectObject(dc, old);
+             ReleaseControlFont(font);
+         }},
     };
     Surface drawn;
     Surface direct;
