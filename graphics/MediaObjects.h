@@ -11,13 +11,20 @@
 
 #include "core/GuardedMemory.h"
 #include "core/ObjectModel.h"
+#include "core/Rect16.h"
 
 class FolderItemImp;
+class GraphicsImp;
 
-// The base of the picture implementations behind Picture objects.
+// The base of the picture implementations behind Picture objects. The stand-in has no pixels, so
+// it draws nothing.
 class PictureImp : public RuntimeAllocated {
 public:
     virtual ~PictureImp() = default;
+    // Draws the source part of the picture scaled into the destination (device units) on the
+    // graphics' device context.
+    virtual void DrawIntoGraphics(GraphicsImp*, const Rect16& /*source*/,
+                                  const Rect16& /*destination*/, bool /*transparent*/) {}
 };
 
 // A DIB picture from the bytes of a BMP file (the 14-byte file header skipped, the resolution

@@ -1,7 +1,7 @@
 #include "Pane.h"
 
 #include "core/FailureReport.h"
-#include "graphics/GraphicsImp.h"
+#include "graphics/GraphicsGDI.h"
 
 namespace {
 Pane* sCurrentPane = nullptr;

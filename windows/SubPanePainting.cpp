@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "graphics/GraphicsImp.h"
+#include "graphics/GraphicsGDI.h"
 #include "windows/EventLoopWindows.h"
 #include "windows/Pane.h"
 #include "windows/WindowServices.h"

@@ -1,0 +1,45 @@
+#!/bin/sh
+# run.sh SOURCE_DIR BUILD_DIR: builds the checks of the BMP and DIB header reader, the picture
+# blend and the seed fill with the machine's own compiler under AddressSanitizer and runs them,
+# then a short fuzzing run of the reader.
+set -e
+source=$1
+build=$2
+mkdir -p "$build"
+c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -fno-omit-frame-pointer -I "$source" "$source/graphics/BitmapHeader.cpp" \
+    "$source/tests/graphics/native/BitmapHeaderCheck.cpp" -o "$build/bitmap_header_check"
+c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -fno-omit-frame-pointer -I "$source" "$source/graphics/PictureBlend.cpp" \
+    "$source/tests/graphics/native/PictureBlendCheck.cpp" -o "$build/picture_blend_check"
+c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
+    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
+"$build/seed_fill_check"
+"$build/picture_blend_check"
+c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
+    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
+"$build/seed_fill_check"
+"$build/bitmap_header_check"
+c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -fno-omit-frame-pointer -I "$source" "$source/graphics/PictureBlend.cpp" \
+    "$source/tests/graphics/native/PictureBlendCheck.cpp" -o "$build/picture_blend_check"
+c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
+    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
+"$build/seed_fill_check"
+"$build/picture_blend_check"
+c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
+    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
+"$build/seed_fill_check"
+# A short libFuzzer run where clang has it (tools/install-deps does not bring clang).
+if command -v clang++ >/dev/null &&
+    clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I "$source" \
+        "$source/graphics/BitmapHeader.cpp" "$source/tests/graphics/native/BitmapHeaderFuzz.cpp" \
+        -o "$build/bitmap_header_fuzz" 2>/dev/null; then
+    "$build/bitmap_header_fuzz" -runs=100000 -max_len=512 -seed=1 2>"$build/fuzz.log" ||
+        { tail -40 "$build/fuzz.log"; exit 1; }
+    tail -1 "$build/fuzz.log"
+fi
