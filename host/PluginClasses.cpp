@@ -222,7 +222,7 @@ void BuildPluginClassDefinition(PluginClass* pluginClass) {
         if (superPlugin && superPlugin->building) super = nullptr;
         if (!super) {
             Debug("Couldn't find ", definition->className, " superclass: ", superName);
-        } else if (superPlugin && superPlugin->record->dataOffset == 0) {
+        } else if (superPlugin && !superPlugin->built) {
             PluginLibrary* current = CurrentPluginLibrary();
             SetCurrentPluginLibrary(superPlugin->library);
             BuildPluginClassDefinition(superPlugin);
@@ -264,6 +264,7 @@ void BuildPluginClassDefinition(PluginClass* pluginClass) {
         }
     }
     pluginClass->building = false;
+    pluginClass->built = true;
 }
 
 }  // namespace
@@ -292,9 +293,11 @@ PluginMethodRecord* PluginMethodAt(void* methods, int32_t recordVersion, int32_t
 }
 
 void BuildPendingPluginClasses(PluginClass* stop) {
-    for (PluginClass* c = sClasses; c && c != stop; c = c->next) c->record->dataOffset = 0;
+    // A class already built is left alone: building it again would add its members twice.
+    for (PluginClass* c = sClasses; c && c != stop; c = c->next)
+        if (!c->built) c->record->dataOffset = 0;
     for (PluginClass* c = sClasses; c && c != stop; c = c->next) {
-        if (c->record->dataOffset != 0) continue;
+        if (c->built || c->record->dataOffset != 0) continue;
         if (CurrentPluginLibrary()) ReportAssertion(kSource, __LINE__, "!loadingPlugin");
         SetCurrentPluginLibrary(c->library);
         BuildPluginClassDefinition(c);

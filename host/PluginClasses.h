@@ -21,6 +21,7 @@ struct PluginClass : RuntimeAllocated {
     PluginClassRecord* record = nullptr;
     PluginClass* next = nullptr;  // older
     bool building = false;
+    bool built = false;
 };
 
 struct PluginModule : RuntimeAllocated {

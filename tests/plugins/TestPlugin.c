@@ -77,7 +77,7 @@ static PluginMethodRecord16 sWidgetMethods[] = {
     {(QUORproc)WidgetSizeGet, (QUORproc)WidgetSizeSet, "Function Size() As Integer", 0},
 };
 
-static PluginEventRecord sWidgetEvents[] = {{"Event Changed(amount As Integer)", 0}};
+static PluginEventRecord sWidgetEvents[] = {{"Changed(amount As Integer)", 0}};
 static PluginEventInstanceRecord sGadgetInstances[] = {{"Changed", (QUORproc)GadgetChanged}};
 
 static PluginMethodRecord sShapeMethods[] = {
