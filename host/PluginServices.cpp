@@ -249,8 +249,60 @@ CachedProperty* MakeEntry(ClassRecord* record, const string& name) {
     return nullptr;
 }
 
+// In front of the maps, a small table keyed by class and name text answers repeated reads without
+// making a runtime string; entries never change once made, so it needs no invalidation.
+struct RecentProperty {
+    const ClassRecord* classRecord;
+    uint32_t hash;
+    char name[40];
+    const CachedProperty* entry;
+};
+
+constexpr uint32_t kRecentCount = 64;
+RecentProperty sRecent[kRecentCount];
+
+char Fold(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// The folded hash of a name short enough for the table, or false.
+bool RecentHash(const char* name, uint32_t* hash) {
+    uint32_t h = 0;
+    for (size_t i = 0; name[i]; ++i) {
+        if (i + 1 >= sizeof RecentProperty::name) return false;
+        h = h * 31 + static_cast<unsigned char>(Fold(name[i]));
+    }
+    *hash = h;
+    return true;
+}
+
+RecentProperty& RecentSlot(const ClassRecord* record, uint32_t hash) {
+    const uint32_t key = hash ^ static_cast<uint32_t>(reinterpret_cast<uintptr_t>(record) >> 4);
+    return sRecent[key % kRecentCount];
+}
+
+bool SameFolded(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b)
+        if (Fold(*a) != Fold(*b)) return false;
+    return *a == *b;
+}
+
+const CachedProperty* LookupPropertyAccessors(ObjectHeader* object, const char* name);
+
 const CachedProperty* FindPropertyAccessors(ObjectHeader* object, const char* name) {
     if (!object || !name || !object->classPtr) return nullptr;
+    uint32_t hash;
+    if (!RecentHash(name, &hash)) return LookupPropertyAccessors(object, name);
+    RecentProperty& slot = RecentSlot(object->classPtr, hash);
+    if (slot.classRecord == object->classPtr && slot.hash == hash && SameFolded(slot.name, name))
+        return slot.entry;
+    const CachedProperty* entry = LookupPropertyAccessors(object, name);
+    slot.classRecord = object->classPtr;
+    slot.hash = hash;
+    std::strcpy(slot.name, name);
+    slot.entry = entry;
+    return entry;
+}
+
+const CachedProperty* LookupPropertyAccessors(ObjectHeader* object, const char* name) {
     if (!sPropertyCache) sPropertyCache = new PropertyCache;
     PropertyTable* table = nullptr;
     if (!sPropertyCache->classes.GetEntry(object->classPtr, table)) {
