@@ -50,7 +50,9 @@ const char* OrEmpty(const char* text) { return text ? text : ""; }
 void WriteReportLine(const FailureRecord& r) {
     char line[kReportBufferSize + 64];
     int n;
-    if (r.kind == 0)
+    if (r.kind == 0 && r.code == kPlainMessageCode)
+        n = std::snprintf(line, sizeof line, "Runtime message: %s\n", OrEmpty(r.text));
+    else if (r.kind == 0)
         n = std::snprintf(line, sizeof line, "Runtime fatal: %s\n", OrEmpty(r.text));
     else
         n = std::snprintf(line, sizeof line,
@@ -77,7 +79,8 @@ void WriteReportLine(const FailureRecord& r) {
     CloseHandle(log);
 }
 
-FailureAnswer Answer(const FailureRecord& record, UINT boxType) {
+FailureAnswer Answer(const FailureRecord& record, UINT boxType,
+                     const char* caption = "Runtime Error") {
     if (sResponder) return sResponder(record, sResponderContext);
     switch (CurrentSinkMode()) {
     case SinkMode::RecordOk:
@@ -87,7 +90,7 @@ FailureAnswer Answer(const FailureRecord& record, UINT boxType) {
         WriteReportLine(record);
         return FailureAnswer::Quit;
     default:
-        return MessageBoxA(nullptr, record.text, "Runtime Error", boxType) == IDCANCEL
+        return MessageBoxA(nullptr, record.text, caption, boxType) == IDCANCEL
                    ? FailureAnswer::Quit
                    : FailureAnswer::Continue;
     }
@@ -119,6 +122,11 @@ extern "C" void ReportFailure(int32_t code, int16_t kind, const char* file, int3
 void ShowFatalMessage(const char* text) {
     FailureRecord record{0, 0, nullptr, 0, nullptr, nullptr, text};
     Answer(record, MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void ShowPlainMessage(const char* text) {
+    FailureRecord record{kPlainMessageCode, 0, nullptr, 0, nullptr, nullptr, text};
+    Answer(record, MB_OK, nullptr);
 }
 
 void EndProcess(unsigned exitCode) {

@@ -34,16 +34,20 @@ inline void ReportAssertion(const char* file, int32_t line, const char* conditio
 
 // Shows a message that ends the process (the caller exits afterwards), such as running out of memory.
 void ShowFatalMessage(const char* text);
+// Shows an information box without owner or caption; the process goes on.
+void ShowPlainMessage(const char* text);
 
 // Ends the process with the given code; the forced shut-down is the fallback should that return.
 [[noreturn]] void EndProcess(unsigned exitCode);
 
 // --- the seam between the reporter and whoever answers it ---
 
+constexpr int32_t kPlainMessageCode = 1;
+
 // What one report holds. kind is 0 for a fatal message, which has only its text.
 struct FailureRecord {
     int32_t code;
-    int16_t kind;
+    int16_t kind;  // with kind 0, code kPlainMessageCode marks a message that ends nothing
     const char* file;
     int32_t line;
     const char* condition;

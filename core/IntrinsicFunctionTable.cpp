@@ -12,6 +12,7 @@
 #include "values/NumberText.h"
 #include "values/Rnd.h"
 #include "values/StringLibrary.h"
+#include "values/ExternalFunctions.h"
 #include "values/TextServices.h"
 #include "values/Date.h"
 #include "values/Variant.h"
@@ -67,6 +68,8 @@ ParameterEntry kReplaceLineEndingsParameters[] = {StringParameter("source"),
 ParameterEntry kSourceParameter[] = {StringParameter("source")};
 ParameterEntry kSourceCountParameters[] = {StringParameter("source"), IntegerParameter("count")};
 ParameterEntry kCodeParameter[] = {IntegerParameter("value")};
+ParameterEntry kExternalFunctionParameters[] = {StringParameter("functionName"),
+                                                StringParameter("libraryName")};
 ParameterEntry kReplaceParameters[] = {StringParameter("source"), StringParameter("oldString"),
                                        StringParameter("newString")};
 ParameterEntry kFieldsParameters[] = {StringParameter("source"), StringParameter("delimiter")};
@@ -252,6 +255,8 @@ MethodEntry gIntrinsicFunctionRows[] = {
               kMethodExtends),
     StringRow("InStrB", kInteger, kExtendsInStrParameters, StringExtendsInStrB,
               "StringExtendsInStrB", kMethodExtends),
+    StringRow("IsFunctionAvailable", AsType(&kBooleanType), kExternalFunctionParameters,
+              IsFunctionAvailable, "IsFunctionAvailable"),
 };
 const int32_t gIntrinsicFunctionRowCount =
     static_cast<int32_t>(sizeof gIntrinsicFunctionRows / sizeof gIntrinsicFunctionRows[0]);

@@ -2,7 +2,8 @@
 //
 // A stand-in for the files subsystem, holding only what the resource table's temporary files and
 // the Mutex lock files use: the temporary folder, a child of it by name, creating, opening and
-// deleting that file, and a child's shortcut followed to its target. It lacks the rest: relative
+// deleting that file, a child's shortcut followed to its target, and a path taken relative to the
+// executable's folder (where plug-in files are looked for). It lacks the rest: other relative
 // paths and long-path normalisation, volumes, folder listing, and every other folder-item
 // operation.
 #pragma once
@@ -57,6 +58,9 @@ public:
     // A new, uniquely named, empty file in the temporary folder (prefix "qvt"), owned by the
     // caller; null when none can be made.
     static FolderItemImp* NewTemporaryFile();
+    // The item at a path relative to the folder that holds the executable; the empty path gives
+    // that folder. Owned by the caller; null when the executable's path cannot be had.
+    static FolderItemImp* RelativeToExecutable(const string& relative);
 
 protected:
     uint32_t mLastError = 0;

@@ -15,6 +15,7 @@
 #include "files/FolderItem.h"
 #include "graphics/MediaObjects.h"
 #include "host/PayloadLoader.h"
+#include "host/PluginLoading.h"
 #include "values/CharacterTables.h"
 #include "windows/CommandLine.h"
 #include "windows/MDIFrame.h"
@@ -150,6 +151,7 @@ void RuntimeInitExternalClasses() {
     CreateApplicationClass();
     CreateControlClasses();
     LoadIntrinsicFunctions();
+    InstallPayloadPlugins();
 }
 
 void RuntimeRegisterAppObject(ObjectHeader* application) {

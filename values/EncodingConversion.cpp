@@ -242,6 +242,13 @@ string ConvertStringEncoding(const string& s, uint32_t to) {
     return sCachedResult;
 }
 
+void ForgetStringConversion(const StringRecord* record) {
+    if (record && sCachedSource.Record() == record) {
+        sCachedSource = string();
+        sCachedResult = string();
+    }
+}
+
 string ConvertToSystemEncoding(const string& s) {
     if (sSystemEncodingForConversion == kEncodingUnknown)
         sSystemEncodingForConversion = SystemTextEncoding();

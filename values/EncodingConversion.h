@@ -15,6 +15,8 @@ bool CodePageForEncoding(uint32_t& codePage, uint32_t value, int32_t variant, in
 string ConvertThroughUTF16(const string& s, uint32_t from, uint32_t to);
 // Keeps the last conversion: converting the same record again answers the same result record.
 string ConvertStringEncoding(const string& s, uint32_t to);
+// Drops the kept conversion of a record whose tag was changed in place.
+void ForgetStringConversion(const StringRecord* record);
 // Text for an ANSI Win32 call.
 string ConvertToSystemEncoding(const string& s);
 
