@@ -32,7 +32,7 @@ bool FileStream::CreateNew(const string& path) { return OpenFile(path, GENERIC_W
 bool FileStream::OpenFile(const string& path, uint32_t access, uint32_t disposition) {
     Close();
     HANDLE handle = OpenHandle(path, access, disposition);
-    mLastError = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (handle == INVALID_HANDLE_VALUE) mLastError = static_cast<int32_t>(GetLastError());
     mHandle = handle == INVALID_HANDLE_VALUE ? nullptr : handle;
     return mHandle != nullptr;
 }
@@ -86,6 +86,8 @@ int32_t FileStream::Position() {
     return position == INVALID_SET_FILE_POINTER ? 0 : static_cast<int32_t>(position);
 }
 
-bool FileStream::Flush() { return mHandle && FlushFileBuffers(mHandle); }
+void FileStream::Flush() {
+    if (mHandle) FlushFileBuffers(mHandle);
+}
 
 FileStream* NewDataFile() { return new FileStream; }

@@ -27,7 +27,6 @@ public:
     // CreateFile; others may only read. False when it cannot be opened; the platform's error code
     // is then in LastError().
     bool OpenFile(const string& path, uint32_t access, uint32_t disposition);
-    uint32_t LastError() const { return mLastError; }
 
     bool Read(void* buffer, int32_t count, int32_t* countRead = nullptr) override;
     bool Write(const void* buffer, int32_t count) override;
@@ -37,11 +36,10 @@ public:
     int32_t Length() override;
     bool SetLength(int32_t length) override;
     int32_t Position() override;
-    bool Flush() override;
+    void Flush() override;
 
 private:
     void* mHandle = nullptr;  // the Win32 handle; null while no file is open
-    uint32_t mLastError = 0;
 };
 
 #pragma pop_macro("EOF")
