@@ -12,7 +12,9 @@
 #include "core/IntrinsicRegistry.h"
 #include "core/Platform.h"
 #include "core/RuntimeDebug.h"
+#include "files/BinaryStream.h"
 #include "files/FolderItem.h"
+#include "files/TextStreams.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
@@ -379,6 +381,9 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(Thread());
     RegisterThreadLockClasses();
     RegisterIntrinsicClass(GetFolderItemDefinition());
+    RegisterBinaryStreamClass();
+    RegisterTextInputStreamClass();
+    RegisterTextOutputStreamClass();
     RegisterIntrinsicClass(Runtime());
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());
