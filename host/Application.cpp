@@ -14,6 +14,7 @@
 #include "core/RuntimeDebug.h"
 #include "files/BinaryStream.h"
 #include "files/FolderItem.h"
+#include "files/RegistryAccessors.h"
 #include "files/TextStreams.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
@@ -384,6 +385,7 @@ void CreateApplicationClass() {
     RegisterBinaryStreamClass();
     RegisterTextInputStreamClass();
     RegisterTextOutputStreamClass();
+    RegisterIntrinsicClass(GetRegistryItemDefinition());
     RegisterIntrinsicClass(Runtime());
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());
