@@ -418,6 +418,7 @@ TEST_F(RegistryItem, TheApplicationsItem) {
     EXPECT_EQ(Path(item), "HKEY_LOCAL_MACHINE\\Software\\Made With Quorvane\\files_tests");
     RuntimeUnlockObject(item);
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Made With Quorvane\\files_tests");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Made With Quorvane");  // only when empty
 
     ObjectHeader* ide = GetIDERegistryKey();
     ASSERT_NE(ide, nullptr);
