@@ -111,6 +111,14 @@ int32_t RuntimeUBound(ArrayRecord* array);
 // Dimensions count from 1; dimension -1 gives the number of dimensions.
 int32_t RuntimeUBound2Param(ArrayRecord* array, int32_t dimension);
 ArrayRecord* RuntimeCreateArrayCastWrapper(ArrayRecord* array, ClassRecord* elementClass);
+// One element through the array's Get or Set; a string or object read comes with a reference
+// for the caller. A nil array raises NilObjectException.
+StringRecord* RuntimeDirectReadStringArray(ArrayRecord* array, int32_t index);
+ObjectHeader* RuntimeDirectReadObjectArray(ArrayRecord* array, int32_t index);
+int32_t RuntimeDirectReadIntArray(ArrayRecord* array, int32_t index);
+void RuntimeDirectWriteObjectArray(ArrayRecord* array, int32_t index, ObjectHeader* value);
+// Inserts the value after the last element of a one-dimensional Integer array.
+void RuntimeIntArrayAppend(ArrayRecord* array, int32_t value);
 }
 
 // Null for a kind above 9 (reported).

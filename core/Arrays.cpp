@@ -116,6 +116,49 @@ extern "C" int32_t RuntimeUBound2Param(ArrayRecord* array, int32_t dimension) {
     return array->operations->UBound(array, dimension);
 }
 
+// Direct element access for compiled code, through the array's own table so that bounds tests,
+// cast views and reference counts behave as for any other access. A nil array raises.
+namespace {
+
+template <typename F>
+F* Slot(ArrayRecord* array, ArrayFunction ArrayOperations::*slot) {
+    if (!array) {
+        RaiseNilObjectException();
+        return nullptr;
+    }
+    return reinterpret_cast<F*>(array->operations->*slot);
+}
+
+}  // namespace
+
+extern "C" StringRecord* RuntimeDirectReadStringArray(ArrayRecord* array, int32_t index) {
+    auto* get = Slot<StringRecord*(ArrayRecord*, int32_t)>(array, &ArrayOperations::Get);
+    return get ? get(array, index) : nullptr;
+}
+
+extern "C" ObjectHeader* RuntimeDirectReadObjectArray(ArrayRecord* array, int32_t index) {
+    auto* get = Slot<ObjectHeader*(ArrayRecord*, int32_t)>(array, &ArrayOperations::Get);
+    return get ? get(array, index) : nullptr;
+}
+
+extern "C" int32_t RuntimeDirectReadIntArray(ArrayRecord* array, int32_t index) {
+    auto* get = Slot<int32_t(ArrayRecord*, int32_t)>(array, &ArrayOperations::Get);
+    return get ? get(array, index) : 0;
+}
+
+extern "C" void RuntimeDirectWriteObjectArray(ArrayRecord* array, int32_t index,
+                                              ObjectHeader* value) {
+    if (auto* set = Slot<void(ArrayRecord*, ObjectHeader*, int32_t)>(array, &ArrayOperations::Set))
+        set(array, value, index);
+}
+
+extern "C" void RuntimeIntArrayAppend(ArrayRecord* array, int32_t value) {
+    auto* insert = Slot<void(ArrayRecord*, int32_t, int32_t)>(array, &ArrayOperations::Insert);
+    if (!insert) return;
+    const int32_t bound = RuntimeUBound(array);
+    if (!ExceptionInFlight()) insert(array, bound + 1, value);
+}
+
 int32_t ArrayUBound(ArrayRecord* array, int32_t dimension) {
     if (dimension == -1) return array->dimensions;
     if (dimension < 1 || dimension > array->dimensions) {

@@ -119,6 +119,7 @@ ObjectDefinition* ThreadAlreadyRunningException() {
     return SubclassDefinition<kThreadAlreadyRunning>();
 }
 ObjectDefinition* TypeMismatchException() { return SubclassDefinition<kTypeMismatch>(); }
+ObjectDefinition* KeyNotFoundException() { return SubclassDefinition<kKeyNotFound>(); }
 ObjectDefinition* UnsupportedFormatException() {
     return SubclassDefinition<kUnsupportedFormat>();
 }

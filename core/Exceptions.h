@@ -114,6 +114,7 @@ ObjectDefinition* RegistryAccessErrorException();
 ObjectDefinition* IllegalLockingException();
 ObjectDefinition* ThreadAlreadyRunningException();
 ObjectDefinition* TypeMismatchException();
+ObjectDefinition* KeyNotFoundException();
 ObjectDefinition* UnsupportedFormatException();
 
 // Registers the nineteen exception classes by name, in their fixed order.

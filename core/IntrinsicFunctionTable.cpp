@@ -13,6 +13,8 @@
 #include "values/Rnd.h"
 #include "values/StringLibrary.h"
 #include "values/TextServices.h"
+#include "values/Date.h"
+#include "values/Variant.h"
 
 namespace {
 
@@ -45,6 +47,9 @@ ParameterEntry kHSVParameters[] = {DoubleParameter("hue"), DoubleParameter("satu
 ParameterEntry kCMYParameters[] = {DoubleParameter("cyan"), DoubleParameter("magenta"),
                                    DoubleParameter("yellow")};
 ParameterEntry kBitwiseParameters[] = {IntegerParameter("value"), IntegerParameter("value2")};
+// Parameters of a class type; the types are filled in when the table is loaded.
+ParameterEntry kVariantValueParameter[] = {{"value", nullptr, 0, 0, 0, 0}};
+ParameterEntry kParseDateParameters[] = {StringParameter("text"), {"date", nullptr, 1, 0, 0, 0}};
 ParameterEntry kFormatParameters[] = {DoubleParameter("number"), StringParameter("format")};
 
 ParameterEntry kMsgBoxParameters[] = {StringParameter("message")};
@@ -93,6 +98,7 @@ const TypeDescriptor* const kInteger = AsType(&kIntegerType);
 const TypeDescriptor* const kStringArray = AsType(&kStringArrayType);
 const TypeDescriptor* const kDouble = AsType(&kDoubleType);
 const TypeDescriptor* const kColor = AsType(&kColorType);
+const TypeDescriptor* const kBoolean = AsType(&kBooleanType);
 
 }  // namespace
 
@@ -143,9 +149,14 @@ MethodEntry gIntrinsicFunctionRows[] = {
     StringRow("BitwiseAnd", kInteger, kBitwiseParameters, BitwiseAnd, "BitwiseAnd"),
     StringRow("BitwiseOr", kInteger, kBitwiseParameters, BitwiseOr, "BitwiseOr"),
     StringRow("BitwiseXor", kInteger, kBitwiseParameters, BitwiseXor, "BitwiseXor"),
+    StringRow("CStr", kString, kVariantValueParameter, runCStr, "runCStr"),
     StringRow("CDbl", kDouble, kSourceParameter, runCDbl, "runCDbl"),
+    StringRow("VarType", kInteger, kVariantValueParameter, VarType, "VarType"),
+    StringRow("IsNumeric", kBoolean, kVariantValueParameter, RuntimeIsNumeric, "RuntimeIsNumeric"),
     StringRow("_NumericType", kInteger, kSourceParameter, RuntimeTypeOfNumeric,
               "RuntimeTypeOfNumeric"),
+    StringRow("IsNull", kBoolean, kVariantValueParameter, IsNull, "IsNull"),
+    StringRow("ParseDate", kBoolean, kParseDateParameters, parseDate, "parseDate"),
     StringRow("Str", kString, kValueParameter, StringStr, "StringStr"),
     StringRow("LeftB", kString, kSourceCountParameters, StringLeft, "StringLeft"),
     StringRow("Left", kString, kSourceCountParameters, StringDBCSLeft, "StringDBCSLeft"),
@@ -244,12 +255,24 @@ const ClassTypedResult kClassTypedResults[] = {
     {"EndOfLine", GetEndOfLineDefinition},
 };
 
+struct ClassTypedParameter {
+    ParameterEntry* parameter;
+    DefinitionFunction type;
+};
+
+const ClassTypedParameter kClassTypedParameters[] = {
+    {&kVariantValueParameter[0], GetVariantDefinition},
+    {&kParseDateParameters[1], GetDateDefinition},
+};
+
 }  // namespace
 
 void CompleteIntrinsicFunctionRows() {
     for (const ClassTypedResult& result : kClassTypedResults)
         for (MethodEntry& row : gIntrinsicFunctionRows)
             if (std::strcmp(row.name, result.row) == 0) row.returnType = result.type()->AsType();
+    for (const ClassTypedParameter& typed : kClassTypedParameters)
+        typed.parameter->parameterType = typed.type()->AsType();
     // The delimiter of Split, SplitB and Join defaults to one space.
     const string space(" ");
     for (ParameterEntry* delimiter : {&kSplitParameters[1], &kJoinParameters[1]}) {

@@ -20,8 +20,10 @@
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
 #include "values/Date.h"
+#include "values/Dictionary.h"
 #include "values/EndOfLine.h"
 #include "values/Random.h"
+#include "values/Variant.h"
 #include "windows/MouseCursor.h"
 #include "windows/WindowList.h"
 
@@ -390,6 +392,8 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());
     RegisterIntrinsicClass(GetDateDefinition());
+    RegisterIntrinsicClass(GetVariantDefinition());
+    RegisterIntrinsicClass(GetDictionaryDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MDIWindow());

@@ -531,3 +531,41 @@ TEST_F(ArrayCompiledCode, CallsTheTablesThroughTheHeader) {
 }
 
 }  // namespace
+
+class ArrayDirectAccess : public ArrayTest {};
+
+TEST_F(ArrayDirectAccess, ReadsWritesAndAppendsThroughTheTable) {
+    ArrayRecord* integers = CreateArray(1, kArrayInt32, 1);
+    SetAt<int32_t>(integers, 7, {1});
+    EXPECT_EQ(RuntimeDirectReadIntArray(integers, 1), 7);
+    RuntimeIntArrayAppend(integers, 9);
+    RuntimeIntArrayAppend(integers, 11);
+    EXPECT_EQ(Elements<int32_t>(integers), (std::vector<int32_t>{0, 7, 9, 11}));
+    EXPECT_EQ(RuntimeDirectReadIntArray(integers, 4), 0);
+    EXPECT_EQ(Raised(), "OutOfBoundsException");
+    RuntimeUnlockArray(integers);
+
+    string text("text");
+    ArrayRecord* strings = CreateArray(1, kArrayString, 0);
+    SetAt(strings, text.Record(), {0});
+    StringRecord* read = RuntimeDirectReadStringArray(strings, 0);
+    EXPECT_EQ(read, text.Record());
+    EXPECT_EQ(text.Record()->refCount, 3);  // ours, the array's and the read's
+    StringRecord::Release(read);
+    RuntimeUnlockArray(strings);
+
+    ObjectHeader* element = NewElement();
+    ArrayRecord* objects = CreateArray(1, kArrayObject, 0);
+    RuntimeDirectWriteObjectArray(objects, 0, element);
+    EXPECT_EQ(element->refCount, 2);
+    ObjectHeader* got = RuntimeDirectReadObjectArray(objects, 0);
+    EXPECT_EQ(got, element);
+    RuntimeUnlockObject(got);
+    RuntimeUnlockArray(objects);
+    RuntimeUnlockObject(element);
+
+    EXPECT_EQ(RuntimeDirectReadIntArray(nullptr, 0), 0);
+    EXPECT_EQ(Raised(), "NilObjectException");
+    RuntimeIntArrayAppend(nullptr, 1);
+    EXPECT_EQ(Raised(), "NilObjectException");
+}

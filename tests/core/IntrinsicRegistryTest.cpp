@@ -6,7 +6,9 @@
 #include "core/IntrinsicRegistry.h"
 #include "core/RuntimeDebug.h"
 #include "host/LinkTable.h"
+#include "values/Date.h"
 #include "values/EndOfLine.h"
+#include "values/Variant.h"
 
 namespace {
 
@@ -96,6 +98,7 @@ TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {
 
     bool sawRuntime = false;
     int32_t spaceDelimiters = 0;
+    int32_t classParameters = 0;
     for (int32_t i = 0; i < count; ++i) {
         MethodEntry* row = IntrinsicFunctionAt(i);
         ASSERT_NE(row, nullptr);
@@ -109,8 +112,20 @@ TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {
         if (std::string(row->name) == "EndOfLine") {
             EXPECT_EQ(row->returnType, GetEndOfLineDefinition()->AsType());
         }
-        // Split, SplitB and Join cut at one space unless told otherwise.
+        // Parameters of a class type get their class when the table loads.
         const std::string name = row->name;
+        if (name == "CStr" || name == "VarType" || name == "IsNumeric" || name == "IsNull") {
+            ASSERT_EQ(row->parameterCount, 1);
+            EXPECT_EQ(row->parameters[0].parameterType, GetVariantDefinition()->AsType()) << name;
+            ++classParameters;
+        }
+        if (name == "ParseDate") {
+            ASSERT_EQ(row->parameterCount, 2);
+            EXPECT_TRUE(row->parameters[1].byRef);
+            EXPECT_EQ(row->parameters[1].parameterType, GetDateDefinition()->AsType());
+            ++classParameters;
+        }
+        // Split, SplitB and Join cut at one space unless told otherwise.
         if (name == "Split" || name == "SplitB" || name == "Join") {
             ASSERT_EQ(row->parameterCount, 2);
             const ParameterEntry& delimiter = row->parameters[1];
@@ -121,6 +136,7 @@ TEST(IntrinsicFunctions, LoadedOnFirstAskAndLinked) {
     }
     EXPECT_TRUE(sawRuntime);
     EXPECT_EQ(spaceDelimiters, 5);  // the global functions and the String methods
+    EXPECT_EQ(classParameters, 5);
     EXPECT_EQ(IntrinsicFunctionAt(count), nullptr);
 
     FailureRecorder recorder;

@@ -8,6 +8,7 @@
 #include "values/NumberFormat.h"
 #include "values/NumberParse.h"
 #include "values/NumberText.h"
+#include "values/Variant.h"
 
 namespace {
 
@@ -201,6 +202,12 @@ TEST(NumberTextGerman, SeparatorsComeFromTheUserLocale) {
     string s("1.234,5");
     EXPECT_EQ(runCDbl(s.Record()), 1234.5);
     EXPECT_TRUE(IsNumericText(s));
+    ObjectHeader* boxed = stringToVariant(s.Record());
+    EXPECT_TRUE(RuntimeIsNumeric(boxed));
+    ReleaseObject(boxed);
+    ObjectHeader* half = doubleToVariant(2.5);
+    EXPECT_EQ(Text(runCStr(half)), "2,5");
+    ReleaseObject(half);
     EXPECT_EQ(Text(FormatCStr(2.5).Detach()), "2,5");
     string picture("#,##0.00");
     EXPECT_EQ(Text(StringFormat(1234567.891, picture.Record())), "1.234.567,89");
