@@ -111,6 +111,9 @@ ObjectDefinition* FunctionNotFoundException() { return SubclassDefinition<kFunct
 ObjectDefinition* EndException() { return SubclassDefinition<kEnd>(); }
 ObjectDefinition* StackOverflowException() { return SubclassDefinition<kStackOverflow>(); }
 ObjectDefinition* OutOfMemoryException() { return SubclassDefinition<kOutOfMemory>(); }
+ObjectDefinition* RegistryAccessErrorException() {
+    return SubclassDefinition<kRegistryAccessError>();
+}
 ObjectDefinition* IllegalLockingException() { return SubclassDefinition<kIllegalLocking>(); }
 ObjectDefinition* ThreadAlreadyRunningException() {
     return SubclassDefinition<kThreadAlreadyRunning>();

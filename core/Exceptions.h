@@ -110,6 +110,7 @@ ObjectDefinition* FunctionNotFoundException();
 ObjectDefinition* EndException();
 ObjectDefinition* StackOverflowException();
 ObjectDefinition* OutOfMemoryException();
+ObjectDefinition* RegistryAccessErrorException();
 ObjectDefinition* IllegalLockingException();
 ObjectDefinition* ThreadAlreadyRunningException();
 ObjectDefinition* TypeMismatchException();

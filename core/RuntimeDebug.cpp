@@ -3,7 +3,7 @@
 #include "DefinitionConversion.h"
 #include "FailureReport.h"
 #include "SmallBlockAllocator.h"
-#include "files/FileStream.h"
+#include "files/DataFile.h"
 #include "host/IntrinsicTypes.h"
 
 namespace {

@@ -1,9 +1,10 @@
-// The abstract byte stream under binary streams, data files and memory-block streams.
+// The abstract, positioned byte stream under the language's binary and text streams, data files,
+// memory and memory-block streams, and the runtime's own file writers.
 //
 // The virtual operations keep their slot order: the destructor, Read, Write, Close, EOF,
-// SetPosition, Length, SetLength, Position, Flush, SwapOn, SwapOff. Each reports success as a
-// Boolean, except Length and Position, which answer the value. Deleting a stream through its
-// virtual destructor closes it.
+// SetPosition, Length, SetLength, Position, Flush, SwapOn, SwapOff. Read, Write, Close,
+// SetPosition and SetLength report success as a Boolean and leave the store's error code in
+// LastError(); deleting a stream through its virtual destructor releases what it holds.
 #pragma once
 
 #include <cstdint>
@@ -22,25 +23,49 @@ public:
     ByteStream& operator=(const ByteStream&) = delete;
     virtual ~ByteStream();
 
-    // countRead, when given, receives the number of bytes read.
-    virtual bool Read(void* buffer, int32_t count, int32_t* countRead = nullptr) = 0;
-    virtual bool Write(const void* buffer, int32_t count) = 0;
+    // Reads up to length bytes; count, when given, receives the number read.
+    virtual bool Read(void* buffer, int32_t length, int32_t* count = nullptr) = 0;
+    virtual bool Write(const void* buffer, int32_t length) = 0;
+    // Releases the backing store; later calls find nothing to do.
     virtual bool Close() = 0;
+    // True when the position is at or past the end.
     virtual bool EOF() = 0;
     virtual bool SetPosition(int32_t position) = 0;
     virtual int32_t Length() = 0;
     virtual bool SetLength(int32_t length) = 0;
     virtual int32_t Position() = 0;
-    virtual bool Flush() = 0;
-    virtual bool SwapOn();
-    virtual bool SwapOff();
+    // Pushes buffered data to the store; the base has none.
+    virtual void Flush();
+    // Multi-byte integers (and, with SetSwapDoubles, doubles) go in the other byte order: the
+    // stream is big-endian on the little-endian host.
+    virtual void SwapOn();
+    virtual void SwapOff();
 
-    // The bytes of the text, then CR LF.
-    void WriteLine(const string& text);
+    // Typed operations: each is one Read or Write, and succeeds only when that call does and
+    // (for reads) delivers the whole value; a failed read leaves the value unspecified.
+    bool WriteInt16(int32_t value);  // the low 16 bits
+    bool WriteInt32(int32_t value);
+    bool WriteDouble(double value);
+    // The text and CR LF, joined in the text's encoding, in one Write.
+    bool WriteLine(const string& text);
+    bool WriteVarInt(int32_t value);
+    bool ReadInt16(int16_t& value);
+    bool ReadInt32(int32_t& value);
+    bool ReadDouble(double& value);
+    // Reads one byte at a time, so nothing past the value is consumed.
+    bool ReadVarInt(int32_t& value);
+
+    // The error code of the last failed operation (the platform's for disk files); a later
+    // success does not clear it.
+    int32_t LastError() const { return mLastError; }
+    bool SwapsBytes() const { return mSwapBytes != 0; }
+    // Doubles are reversed only when this and the byte swap are both on.
+    void SetSwapDoubles(bool swap) { mSwapDoubles = swap; }
 
 protected:
-    // Set: multi-byte values are read and written in the other byte order.
+    int32_t mLastError = 0;
     int32_t mSwapBytes = 0;
+    bool mSwapDoubles = false;
 };
 
 #pragma pop_macro("EOF")

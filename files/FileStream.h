@@ -1,10 +1,5 @@
-// Data files: byte streams over Win32 file handles, as the object dump and the trace log use them.
-//
-// A stand-in for the files subsystem, holding only what the runtime core writes with and what lock
-// files need. It lacks
-// the rest of that subsystem: folder items (but for the few operations of FolderItemImp.h),
-// binary and text streams, resource forks, the shell services, and the data-file lock (so reads,
-// writes and seeks here are not serialised across OS threads).
+// The abstract byte stream over a file on disk, with its three ways of opening one. DataFile
+// (DataFile.h) is the implementation over a Win32 file handle.
 #pragma once
 
 #include "ByteStream.h"
@@ -12,39 +7,39 @@
 #pragma push_macro("EOF")
 #undef EOF
 
+class DataFileCleaner;
+
 class FileStream : public ByteStream {
 public:
-    FileStream() = default;
-    ~FileStream() override;
-
-    // Creates the file at the path, replacing an existing one, and opens it for writing (others
-    // may read). False when the file cannot be made; the stream then writes nothing.
-    bool Create(const string& path);
-    // The same, but only when nothing exists at the path yet: an existing file is left alone and
-    // the answer is false.
-    bool CreateNew(const string& path);
-    // Opens the file with the access (GENERIC_READ, GENERIC_WRITE) and the creation disposition of
-    // CreateFile; others may only read. False when it cannot be opened; the platform's error code
-    // is then in LastError().
-    bool OpenFile(const string& path, uint32_t access, uint32_t disposition);
-    uint32_t LastError() const { return mLastError; }
-
-    bool Read(void* buffer, int32_t count, int32_t* countRead = nullptr) override;
-    bool Write(const void* buffer, int32_t count) override;
+    // Defaults for a stream that does not override them: transfers, seeks and opens fail,
+    // Length and Position answer -1.
+    bool Read(void* buffer, int32_t length, int32_t* count = nullptr) override;
+    bool Write(const void* buffer, int32_t length) override;
     bool Close() override;
+    // At the end when the position is not below the length.
     bool EOF() override;
     bool SetPosition(int32_t position) override;
     int32_t Length() override;
     bool SetLength(int32_t length) override;
     int32_t Position() override;
-    bool Flush() override;
 
-private:
-    void* mHandle = nullptr;  // the Win32 handle; null while no file is open
-    uint32_t mLastError = 0;
+    // Creates the file, replacing an existing one, open for reading and writing.
+    virtual bool Create(const string& path);
+    // Opens an existing file: mode 1 for reading only, any other mode for reading and writing.
+    virtual bool Open(const string& path, int32_t mode);
+    // Opens a file that the system deletes when it is closed; the file is closed at the latest
+    // when the application ends. An empty path makes a new uniquely named file in the temporary
+    // folder.
+    virtual bool CreateTemporary(const string& path);
+
+protected:
+    // Registered for an open temporary file, so that the end of the application closes it.
+    DataFileCleaner* mCleaner = nullptr;
 };
 
-#pragma pop_macro("EOF")
+// The mode of FileStream::Open for reading only.
+constexpr int32_t kOpenForReading = 1;
+// The mode callers pass for reading and writing.
+constexpr int32_t kOpenForReadingAndWriting = 3;
 
-// A new, unopened data file that the caller owns and deletes.
-FileStream* NewDataFile();
+#pragma pop_macro("EOF")

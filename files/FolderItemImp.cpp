@@ -4,7 +4,7 @@
 #include <objidl.h>
 #include <shlobj.h>
 
-#include "FileStream.h"
+#include "DataFile.h"
 #include "core/Platform.h"
 #include "values/EncodingConversion.h"
 
@@ -120,14 +120,14 @@ FolderItemImp* FolderItemImpWin32::GetChild(const string& name, uint32_t flags) 
 }
 
 ByteStream* FolderItemImpWin32::CreateNewStream(const string&) {
-    FileStream* stream = NewDataFile();
+    DataFile* stream = NewDataFile();
     if (stream->CreateNew(mPath)) return stream;
     delete stream;
     return nullptr;
 }
 
 ByteStream* FolderItemImpWin32::CreateStream(const string&) {
-    FileStream* stream = NewDataFile();
+    DataFile* stream = NewDataFile();
     if (stream->OpenFile(mPath, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS)) return stream;
     mLastError = stream->LastError();
     delete stream;
@@ -136,7 +136,7 @@ ByteStream* FolderItemImpWin32::CreateStream(const string&) {
 
 ByteStream* FolderItemImpWin32::OpenStream(bool read, bool write, bool createMissing) {
     const uint32_t access = (read ? GENERIC_READ : 0) | (write ? GENERIC_WRITE : 0);
-    FileStream* stream = NewDataFile();
+    DataFile* stream = NewDataFile();
     if (stream->OpenFile(mPath, access, createMissing ? OPEN_ALWAYS : OPEN_EXISTING)) {
         mLastError = 0;
         return stream;

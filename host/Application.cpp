@@ -12,7 +12,10 @@
 #include "core/IntrinsicRegistry.h"
 #include "core/Platform.h"
 #include "core/RuntimeDebug.h"
+#include "files/BinaryStream.h"
 #include "files/FolderItem.h"
+#include "files/RegistryAccessors.h"
+#include "files/TextStreams.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
@@ -383,6 +386,10 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(Thread());
     RegisterThreadLockClasses();
     RegisterIntrinsicClass(GetFolderItemDefinition());
+    RegisterBinaryStreamClass();
+    RegisterTextInputStreamClass();
+    RegisterTextOutputStreamClass();
+    RegisterIntrinsicClass(GetRegistryItemDefinition());
     RegisterIntrinsicClass(Runtime());
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());

@@ -9,17 +9,19 @@
 #include "core/ExitCodes.h"
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
+#include "files/DataFile.h"
 #include "windows/TimerWindow.h"
 #include "windows/VisualStyles.h"
 
 // The start-up order: the system script, common controls, the locks, the timer window that
 // periodic tasks run from, the visual-styles library where the system has it, the runtime's own
-// set-up, then the application. The data-file lock comes with the files subsystem.
+// set-up, then the application.
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitializeSystemScript();
     InitCommonControls();
     InitAllocatorLock();
     InitStringLock();
+    InitializeDataFileLock();
     CreateTimerWindow();
     LoadUxTheme();
     InitializeRuntime();

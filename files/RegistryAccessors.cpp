@@ -1,0 +1,242 @@
+#include "RegistryAccessors.h"
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "RegistryPath.h"
+#include "core/DefinitionConversion.h"
+#include "core/Exceptions.h"
+#include "core/FailureReport.h"
+#include "values/EncodingConversion.h"
+#include "host/IntrinsicTypes.h"
+
+namespace {
+
+constexpr const char* kSource = "RegistryAccessors";
+
+RegistryItemObject* Fields(ObjectHeader* self) {
+    return reinterpret_cast<RegistryItemObject*>(self);
+}
+
+// The item's key. A nil item raises NilObjectException; an item without a key (the application's
+// item or the IDE key when the key could not be opened, or a copy of one) raises
+// RegistryAccessErrorException rather than reach the registry through no key.
+RegistryKey* KeyOf(ObjectHeader* self) {
+    if (!self) {
+        RaiseNilObjectException();
+        return nullptr;
+    }
+    RegistryKey* key = Fields(self)->mRegItem;
+    if (!key) RaiseExceptionDefinition(RegistryAccessErrorException());
+    return key;
+}
+
+// A new object of the receiver's own class, without a constructor run, owning the key; a null
+// key raises RegistryAccessErrorException.
+ObjectHeader* NewRegistryItemLike(ObjectHeader* self, RegistryKey* key) {
+    if (!key) {
+        RaiseExceptionDefinition(RegistryAccessErrorException());
+        return nullptr;
+    }
+    if (!self) {
+        ReportAssertion(kSource, 33, "entry");
+        delete key;
+        return nullptr;
+    }
+    ObjectHeader* item = RuntimeNewObject(RuntimeClassOf(self));
+    if (!item) {
+        delete key;
+        return nullptr;
+    }
+    Fields(item)->mRegItem = key;
+    return item;
+}
+
+// An index at or past the count, or negative, raises OutOfBoundsException.
+bool InRange(int32_t index, int32_t count) {
+    if (static_cast<uint32_t>(index) < static_cast<uint32_t>(count)) return true;
+    RaiseOutOfBoundsException();
+    return false;
+}
+
+ObjectDefinition sDefinition;
+
+PropertyEntry kRegistryItemProperties[] = {
+    {kRowAttr4, "Parent", AsType(&sDefinition), RowFunction(RegistryParentGetter),
+     "RegistryParentGetter", nullptr, nullptr, 0, 0},
+    {kRowAttr4, "KeyCount", AsType(&kIntegerType), RowFunction(RegistryItemKeyCountGetter),
+     "RegistryItemKeyCountGetter", nullptr, nullptr, 0, 0},
+    {kRowAttr4, "FolderCount", AsType(&kIntegerType), RowFunction(RegistryItemFolderCountGetter),
+     "RegistryItemFolderCountGetter", nullptr, nullptr, 0, 0},
+    {kRowAttr4, "Path", AsType(&kStringType), RowFunction(RegistryItemPathGetter),
+     "RegistryItemPathGetter", nullptr, nullptr, 0, 0},
+};
+
+ParameterEntry kPathCtorParameters[] = {{"Path", AsType(&kStringType), 0, 0, 0, 0},
+                                        {"Create", AsType(&kBooleanType), 0, 1, 1, 0}};
+ParameterEntry kCopyCtorParameters[] = {{"Source", AsType(&sDefinition), 0, 0, 0, 0}};
+ParameterEntry kNameParameter[] = {{"Name", AsType(&kStringType), 0, 0, 0, 0}};
+ParameterEntry kIndexParameter[] = {{"Index", AsType(&kIntegerType), 0, 0, 0, 0}};
+
+#define QV_METHOD(name, result, parameters, count, function) \
+    {name, result, parameters, count, Function(function, #function), {}, kMethodPlain, kRowAttr4, 0}
+
+MethodEntry kRegistryItemMethods[] = {
+    QV_METHOD("Constructor", nullptr, kPathCtorParameters, 2, RegistryItemPathCtor),
+    QV_METHOD("Constructor", nullptr, kCopyCtorParameters, 1, RegistryItemCopyCtor),
+    QV_METHOD("AddFolder", AsType(&sDefinition), kNameParameter, 1, RegistryItemAddFolder),
+    QV_METHOD("Delete", nullptr, kNameParameter, 1, RegistryItemDelete),
+    QV_METHOD("Child", AsType(&sDefinition), kNameParameter, 1, RegistryItemChild),
+    QV_METHOD("Item", AsType(&sDefinition), kIndexParameter, 1, RegistryItemItem),
+    QV_METHOD("Name", AsType(&kStringType), kIndexParameter, 1, RegistryItemNameGetter),
+    QV_METHOD("KeyType", AsType(&kIntegerType), kIndexParameter, 1, RegistryItemKeyTypeGetter),
+};
+
+#undef QV_METHOD
+
+const ClassRows kRegistryItemRows = {
+    .className = "RegistryItem",
+    .superclass = nullptr,
+    .objectSize = sizeof(RegistryItemObject),
+    .finalizer = Function(RegistryItemDestructor, "RegistryItemDestructor"),
+    .properties = kRegistryItemProperties,
+    .methods = kRegistryItemMethods,
+};
+
+// The full file name of the running module.
+string ModulePath() {
+    char name[1024] = {};
+    const DWORD length = GetModuleFileNameA(GetModuleHandleA(nullptr), name, sizeof name);
+    string path;
+    path.SetBytes(name, static_cast<int32_t>(length < sizeof name ? length : 0));
+    path.SetEncoding(SystemTextEncoding());
+    return path;
+}
+
+}  // namespace
+
+ObjectDefinition* GetRegistryItemDefinition() {
+    return FillClassDefinition(sDefinition, kRegistryItemRows);
+}
+
+string DefaultApplicationRegistryPath(const string& modulePath) {
+    const string module = modulePath.IsEmpty() ? ModulePath() : modulePath;
+    const std::string_view name =
+        ApplicationNameOfModule(std::string_view(module.CString(), module.Length()));
+    string application;
+    application.SetBytes(name.data(), static_cast<int32_t>(name.size()));
+    application.SetEncoding(module.Encoding());
+    return StringConcat(string("HKEY_LOCAL_MACHINE\\Software\\Made With Quorvane\\"), application);
+}
+
+extern "C" {
+
+void RegistryItemPathCtor(ObjectHeader* self, StringRecord* path, bool create) {
+    RegistryKey* key = new RegistryKey;
+    if (!key || !key->Open(string(path), create)) {
+        delete key;
+        RaiseExceptionDefinition(RegistryAccessErrorException());
+        return;
+    }
+    delete Fields(self)->mRegItem;
+    Fields(self)->mRegItem = key;
+}
+
+// The copy opens a handle of its own; a source without a key gives a copy without one.
+void RegistryItemCopyCtor(ObjectHeader* self, ObjectHeader* source) {
+    if (!self || !source) {
+        RaiseNilObjectException();
+        return;
+    }
+    const RegistryKey* from = Fields(source)->mRegItem;
+    if (!from) return;
+    RegistryKey* key = new RegistryKey(*from);
+    if (!key) {
+        RaiseExceptionDefinition(OutOfMemoryException());
+        return;
+    }
+    Fields(self)->mRegItem = key;
+}
+
+void RegistryItemDestructor(ObjectHeader* self) {
+    delete Fields(self)->mRegItem;
+    Fields(self)->mRegItem = nullptr;
+}
+
+ObjectHeader* RegistryParentGetter(ObjectHeader* self, int32_t) {
+    RegistryKey* key = KeyOf(self);
+    return key ? NewRegistryItemLike(self, key->OpenParent()) : nullptr;
+}
+
+int32_t RegistryItemKeyCountGetter(ObjectHeader* self, int32_t) {
+    RegistryKey* key = KeyOf(self);
+    return key ? key->ValueCount() : 0;
+}
+
+int32_t RegistryItemFolderCountGetter(ObjectHeader* self, int32_t) {
+    RegistryKey* key = KeyOf(self);
+    return key ? key->SubKeyCount() : 0;
+}
+
+StringRecord* RegistryItemPathGetter(ObjectHeader* self, int32_t) {
+    RegistryKey* key = KeyOf(self);
+    return key ? key->GetPath().Detach() : nullptr;
+}
+
+ObjectHeader* RegistryItemAddFolder(ObjectHeader* self, StringRecord* name) {
+    RegistryKey* key = KeyOf(self);
+    return key ? NewRegistryItemLike(self, key->CreateChild(string(name))) : nullptr;
+}
+
+// A value of the name goes first; only without one is a sub-key of the name deleted.
+void RegistryItemDelete(ObjectHeader* self, StringRecord* name) {
+    RegistryKey* key = KeyOf(self);
+    if (key && !key->DeleteValue(string(name))) key->DeleteSubKey(string(name));
+}
+
+ObjectHeader* RegistryItemChild(ObjectHeader* self, StringRecord* name) {
+    RegistryKey* key = KeyOf(self);
+    return key ? NewRegistryItemLike(self, key->OpenChild(string(name))) : nullptr;
+}
+
+ObjectHeader* RegistryItemItem(ObjectHeader* self, int32_t index) {
+    RegistryKey* key = KeyOf(self);
+    if (!key || !InRange(index, key->SubKeyCount())) return nullptr;
+    return NewRegistryItemLike(self, key->OpenChildAt(index));
+}
+
+StringRecord* RegistryItemNameGetter(ObjectHeader* self, int32_t index) {
+    RegistryKey* key = KeyOf(self);
+    return key ? key->ValueNameAt(index).Detach() : nullptr;
+}
+
+int32_t RegistryItemKeyTypeGetter(ObjectHeader* self, int32_t index) {
+    if (!self) {
+        ReportAssertion(kSource, 541, "obj");
+        return kRegistryUnknown;
+    }
+    if (!Fields(self)->mRegItem) {
+        ReportAssertion(kSource, 542, "obj->mRegItem");
+        return kRegistryUnknown;
+    }
+    return Fields(self)->mRegItem->GetValueKindAt(index);
+}
+
+// Returned in every case; when the key cannot be opened or made, RegistryAccessErrorException
+// is pending and the item has no key.
+ObjectHeader* RuntimeGetDefaultApplicationRegistryItem() {
+    ObjectHeader* item = CreateInstance(GetRegistryItemDefinition());
+    if (!item) return nullptr;
+    const string path = DefaultApplicationRegistryPath(string());
+    RegistryItemPathCtor(item, path.Record(), true);
+    return item;
+}
+
+ObjectHeader* GetIDERegistryKey() {
+    ObjectHeader* item = CreateInstance(GetRegistryItemDefinition());
+    if (item) Fields(item)->mRegItem = OpenIDERegistryKey();
+    return item;
+}
+
+}  // extern "C"
