@@ -17,6 +17,7 @@
 #include "host/PropertyAccessors.h"
 #include "host/Startup.h"
 #include "values/EncodingConversion.h"
+#include "values/NumberConversion.h"
 #include "values/TextServices.h"
 
 namespace {
@@ -629,10 +630,10 @@ bool QUORGetPropValueInt(ObjectHeader* object, const char* name, int32_t* value)
         *value = CallGetter<int32_t>(p, object);
         return true;
     case ValueKind::Double:
-        *value = static_cast<int32_t>(CallGetter<double>(p, object));
+        *value = TruncateToInt32(CallGetter<double>(p, object));
         return true;
     case ValueKind::Single:
-        *value = static_cast<int32_t>(CallGetter<float>(p, object));
+        *value = TruncateToInt32(CallGetter<float>(p, object));
         return true;
     default:
         return false;
@@ -721,7 +722,7 @@ bool QUORSetPropValueDouble(ObjectHeader* object, const char* name, double value
     if (!p) return false;
     switch (p->kind) {
     case ValueKind::Integer:
-        CallSetter<int32_t>(p, object, static_cast<int32_t>(value));
+        CallSetter<int32_t>(p, object, TruncateToInt32(value));
         return true;
     case ValueKind::Double:
         CallSetter<double>(p, object, value);

@@ -95,9 +95,15 @@ TEST_F(PluginServices, NumbersConvertByThePropertyType) {
     Field<double>(kRatio) = -2.9;
     ASSERT_TRUE(QUORGetPropValueInt(mThing, "Ratio", &integer));
     EXPECT_EQ(integer, -2);
+    // Out of range, as every conversion of the runtime: the integer-indefinite value.
+    Field<double>(kRatio) = 3e9;
+    ASSERT_TRUE(QUORGetPropValueInt(mThing, "Ratio", &integer));
+    EXPECT_EQ(integer, INT32_MIN);
 
     ASSERT_TRUE(QUORSetPropValueDouble(mThing, "Width", 3.99));
     EXPECT_EQ(Field<int32_t>(kWidth), 3);
+    ASSERT_TRUE(QUORSetPropValueDouble(mThing, "Width", -1e12));
+    EXPECT_EQ(Field<int32_t>(kWidth), INT32_MIN);
     ASSERT_TRUE(QUORSetPropValueInt(mThing, "Scale", 5));
     EXPECT_EQ(Field<float>(kScale), 5.0f);
     double real = 0;
