@@ -9,6 +9,7 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "values/EncodingConversion.h"
+#include "values/Variant.h"
 #include "host/IntrinsicTypes.h"
 
 namespace {
@@ -60,6 +61,41 @@ bool InRange(int32_t index, int32_t count) {
     return false;
 }
 
+// A value of the key as a Variant by its kind; a missing value or one of another kind is nil.
+// Binary values read as nil as well: there is no MemoryBlock class yet to carry their bytes.
+ObjectHeader* ReadVariant(RegistryKey* key, const string& name, bool textAndIntegerOnly) {
+    const int32_t kind = key->GetValueKind(name);
+    if (kind == kRegistryText || (kind == kRegistryMultiText && !textAndIntegerOnly))
+        return stringToVariant(key->GetTextValue(name, true).Record());
+    if (kind == kRegistryInteger) return intToVariant(key->GetIntegerValue(name));
+    return nullptr;
+}
+
+// Writes the value by its Variant kind: Integer, UInteger, Boolean (1 or 0) and Color as an
+// integer, Double, Date and String as their text. Other objects and nil write nothing (a
+// MemoryBlock class, to be written as binary, does not exist yet). A failed write raises
+// RegistryAccessErrorException.
+void WriteVariant(RegistryKey* key, const string& name, ObjectHeader* value) {
+    bool written = true;
+    switch (VarType(value)) {
+        case kVariantInteger:
+        case kVariantColor:
+            written = key->SetIntegerValue(name, reinterpret_cast<BoxedInteger*>(value)->value);
+            break;
+        case kVariantBoolean:
+            written = key->SetIntegerValue(name, reinterpret_cast<BoxedBoolean*>(value)->value ? 1 : 0);
+            break;
+        case kVariantDouble:
+        case kVariantDate:
+        case kVariantString:
+            written = key->SetTextValue(name, string::Adopt(variantToString(value)), false);
+            break;
+        default:
+            break;
+    }
+    if (!written) RaiseExceptionDefinition(RegistryAccessErrorException());
+}
+
 ObjectDefinition sDefinition;
 
 PropertyEntry kRegistryItemProperties[] = {
@@ -78,9 +114,17 @@ ParameterEntry kPathCtorParameters[] = {{"Path", AsType(&kStringType), 0, 0, 0, 
 ParameterEntry kCopyCtorParameters[] = {{"Source", AsType(&sDefinition), 0, 0, 0, 0}};
 ParameterEntry kNameParameter[] = {{"Name", AsType(&kStringType), 0, 0, 0, 0}};
 ParameterEntry kIndexParameter[] = {{"Index", AsType(&kIntegerType), 0, 0, 0, 0}};
+// The Variant parameter types are set when the definition is built.
+ParameterEntry kNameValueParameters[] = {{"Name", AsType(&kStringType), 0, 0, 0, 0},
+                                         {"Value", nullptr, 0, 0, 0, 0}};
+ParameterEntry kIndexValueParameters[] = {{"Index", AsType(&kIntegerType), 0, 0, 0, 0},
+                                          {"Value", nullptr, 0, 0, 0, 0}};
+ParameterEntry kValueParameter[] = {{"Value", nullptr, 0, 0, 0, 0}};
 
 #define QV_METHOD(name, result, parameters, count, function) \
     {name, result, parameters, count, Function(function, #function), {}, kMethodPlain, kRowAttr4, 0}
+#define QV_ASSIGNS(name, parameters, count, function) \
+    {name, nullptr, parameters, count, Function(function, #function), {}, kMethodAssigns, kRowAttr4, 0}
 
 MethodEntry kRegistryItemMethods[] = {
     QV_METHOD("Constructor", nullptr, kPathCtorParameters, 2, RegistryItemPathCtor),
@@ -91,9 +135,21 @@ MethodEntry kRegistryItemMethods[] = {
     QV_METHOD("Item", AsType(&sDefinition), kIndexParameter, 1, RegistryItemItem),
     QV_METHOD("Name", AsType(&kStringType), kIndexParameter, 1, RegistryItemNameGetter),
     QV_METHOD("KeyType", AsType(&kIntegerType), kIndexParameter, 1, RegistryItemKeyTypeGetter),
+    QV_METHOD("Value", nullptr, kNameParameter, 1, RegistryItemValueGetter),
+    QV_ASSIGNS("Value", kNameValueParameters, 2, RegistryItemValueSetter),
+    QV_METHOD("Value", nullptr, kIndexParameter, 1, RegistryItemNumValueGetter),
+    QV_ASSIGNS("Value", kIndexValueParameters, 2, RegistryItemNumValueSetter),
+    QV_METHOD("DefaultValue", nullptr, nullptr, 0, RegistryItemDefaultValueGetter),
+    QV_ASSIGNS("DefaultValue", kValueParameter, 1, RegistryItemDefaultValueSetter),
 };
 
+#undef QV_ASSIGNS
 #undef QV_METHOD
+
+const void* const kVariantResults[] = {
+    reinterpret_cast<const void*>(RegistryItemValueGetter),
+    reinterpret_cast<const void*>(RegistryItemNumValueGetter),
+    reinterpret_cast<const void*>(RegistryItemDefaultValueGetter)};
 
 const ClassRows kRegistryItemRows = {
     .className = "RegistryItem",
@@ -117,6 +173,14 @@ string ModulePath() {
 }  // namespace
 
 ObjectDefinition* GetRegistryItemDefinition() {
+    if (sDefinition.className.IsEmpty()) {
+        const TypeDescriptor* variant = GetVariantDefinition()->AsType();
+        for (ParameterEntry* p : {&kNameValueParameters[1], &kIndexValueParameters[1], &kValueParameter[0]})
+            p->parameterType = variant;
+        for (MethodEntry& row : kRegistryItemMethods)
+            for (const void* getter : kVariantResults)
+                if (row.function.toc == getter) row.returnType = variant;
+    }
     return FillClassDefinition(sDefinition, kRegistryItemRows);
 }
 
@@ -221,6 +285,42 @@ int32_t RegistryItemKeyTypeGetter(ObjectHeader* self, int32_t index) {
         return kRegistryUnknown;
     }
     return Fields(self)->mRegItem->GetValueKindAt(index);
+}
+
+ObjectHeader* RegistryItemValueGetter(ObjectHeader* self, StringRecord* name) {
+    if (!self) {
+        ReportAssertion(kSource, 168, "obj");
+        return nullptr;
+    }
+    if (!Fields(self)->mRegItem) {
+        ReportAssertion(kSource, 169, "obj->mRegItem");
+        return nullptr;
+    }
+    return ReadVariant(Fields(self)->mRegItem, string(name), false);
+}
+
+void RegistryItemValueSetter(ObjectHeader* self, StringRecord* name, ObjectHeader* value) {
+    if (RegistryKey* key = KeyOf(self)) WriteVariant(key, string(name), value);
+}
+
+ObjectHeader* RegistryItemNumValueGetter(ObjectHeader* self, int32_t index) {
+    RegistryKey* key = KeyOf(self);
+    if (!key || !InRange(index, key->ValueCount())) return nullptr;
+    return ReadVariant(key, key->ValueNameAt(index), false);
+}
+
+void RegistryItemNumValueSetter(ObjectHeader* self, int32_t index, ObjectHeader* value) {
+    RegistryKey* key = KeyOf(self);
+    if (key && InRange(index, key->ValueCount())) WriteVariant(key, key->ValueNameAt(index), value);
+}
+
+ObjectHeader* RegistryItemDefaultValueGetter(ObjectHeader* self) {
+    RegistryKey* key = KeyOf(self);
+    return key ? ReadVariant(key, string(), true) : nullptr;
+}
+
+void RegistryItemDefaultValueSetter(ObjectHeader* self, ObjectHeader* value) {
+    if (RegistryKey* key = KeyOf(self)) WriteVariant(key, string(), value);
 }
 
 // Returned in every case; when the key cannot be opened or made, RegistryAccessErrorException

@@ -33,6 +33,15 @@ ObjectHeader* RegistryItemChild(ObjectHeader* self, StringRecord* name);
 ObjectHeader* RegistryItemItem(ObjectHeader* self, int32_t index);
 StringRecord* RegistryItemNameGetter(ObjectHeader* self, int32_t index);
 int32_t RegistryItemKeyTypeGetter(ObjectHeader* self, int32_t index);
+// Values as Variants: text (REG_EXPAND_SZ expanded, REG_MULTI_SZ as its text) as a String,
+// REG_DWORD as an Integer, anything else or a missing value nil.
+ObjectHeader* RegistryItemValueGetter(ObjectHeader* self, StringRecord* name);
+void RegistryItemValueSetter(ObjectHeader* self, StringRecord* name, ObjectHeader* value);
+ObjectHeader* RegistryItemNumValueGetter(ObjectHeader* self, int32_t index);
+void RegistryItemNumValueSetter(ObjectHeader* self, int32_t index, ObjectHeader* value);
+// The default value: only text and integers read; the others are nil.
+ObjectHeader* RegistryItemDefaultValueGetter(ObjectHeader* self);
+void RegistryItemDefaultValueSetter(ObjectHeader* self, ObjectHeader* value);
 ObjectHeader* RuntimeGetDefaultApplicationRegistryItem();
 ObjectHeader* GetIDERegistryKey();
 }

@@ -14,6 +14,8 @@
 #include "core/Platform.h"
 #include "files/Registry.h"
 #include "files/RegistryAccessors.h"
+#include "values/Date.h"
+#include "values/Variant.h"
 
 namespace {
 
@@ -377,6 +379,114 @@ TEST_F(RegistryItem, IndexesAndKinds) {
     EXPECT_EQ(Path(child), base + "\\k");
     RuntimeUnlockObject(child);
     EXPECT_EQ(raised.Take(), "");
+    RuntimeUnlockObject(item);
+}
+
+// Every Variant kind written through Value and read back, with the kind each is stored as.
+TEST_F(RegistryItem, ValuesOfEveryKind) {
+    ObjectHeader* item = NewItem(base, true);
+    auto key = Open(base, true);
+    ASSERT_NE(key, nullptr);
+    ObjectHeader* date = NewDateFromFields(2024, 3, 5, 6, 7, 8);
+    const StringRecord* dateText = variantToString(date);
+    const std::string dateString = Text(string::Adopt(const_cast<StringRecord*>(dateText)));
+    struct Case {
+        const char* name;
+        ObjectHeader* value;
+        int32_t kind;          // as stored; -1 nothing written
+        std::string readBack;  // the String conversion of what Value returns
+    } cases[] = {
+        {"int", intToVariant(-7), kRegistryInteger, "-7"},
+        {"uint", uintToVariant(0xFFFFFFFEu), kRegistryInteger, "-2"},
+        {"true", booleanToVariant(1), kRegistryInteger, "1"},
+        {"false", booleanToVariant(0), kRegistryInteger, "0"},
+        {"color", colorToVariant(0x00FF8000), kRegistryInteger, std::to_string(0x00FF8000)},
+        {"double", doubleToVariant(2.5), kRegistryText, "2.5"},
+        {"text", stringToVariant(string("abc").Record()), kRegistryText, "abc"},
+        {"date", date, kRegistryText, dateString},
+        {"object", item, -1, ""},
+        {"nil", nullptr, -1, ""},
+    };
+    for (const Case& c : cases) {
+        RegistryItemValueSetter(item, string(c.name).Record(), c.value);
+        EXPECT_EQ(raised.Take(), "") << c.name;
+        EXPECT_EQ(key->GetValueKind(string(c.name)), c.kind) << c.name;
+        ObjectHeader* read = RegistryItemValueGetter(item, string(c.name).Record());
+        if (c.kind < 0) {
+            EXPECT_EQ(read, nullptr) << c.name;
+        } else {
+            EXPECT_EQ(VarType(read), c.kind == kRegistryInteger ? kVariantInteger : kVariantString)
+                << c.name;
+            EXPECT_EQ(Text(string::Adopt(variantToString(read))), c.readBack) << c.name;
+        }
+        RuntimeUnlockObject(read);
+    }
+    EXPECT_NE(Query(base, "true").find("0x1"), std::string::npos);
+    EXPECT_NE(Query(base, "double").find("REG_SZ"), std::string::npos);
+
+    // Expanded text, text lists and missing values; binary values have no class to read into.
+    key->SetTextValue(string("expand"), string("%SystemRoot%"), true);
+    RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "multi", REG_MULTI_SZ, "a\0", 3);
+    key->SetBinaryValue(string("bin"), "xyz", 3);
+    ObjectHeader* expanded = RegistryItemValueGetter(item, string("expand").Record());
+    const std::string expandedText = Text(string::Adopt(variantToString(expanded)));
+    EXPECT_EQ(expandedText.find('%'), std::string::npos) << expandedText;
+    EXPECT_FALSE(expandedText.empty());
+    ObjectHeader* multi = RegistryItemValueGetter(item, string("multi").Record());
+    EXPECT_EQ(VarType(multi), kVariantString);
+    for (const char* name : {"bin", "missing"})
+        EXPECT_EQ(RegistryItemValueGetter(item, string(name).Record()), nullptr) << name;
+    EXPECT_EQ(raised.Take(), "");
+    RuntimeUnlockObject(expanded);
+    RuntimeUnlockObject(multi);
+
+    // By index: the value at the index, and the count's bounds.
+    const int32_t count = RegistryItemKeyCountGetter(item, 0);
+    ObjectHeader* seven = intToVariant(7);
+    for (const int32_t index : {count, -1}) {
+        EXPECT_EQ(RegistryItemNumValueGetter(item, index), nullptr);
+        EXPECT_EQ(raised.Take(), "OutOfBoundsException") << index;
+        RegistryItemNumValueSetter(item, index, seven);
+        EXPECT_EQ(raised.Take(), "OutOfBoundsException") << index;
+    }
+    EXPECT_EQ(RegistryItemKeyCountGetter(item, 0), count);
+    const string first = string::Adopt(RegistryItemNameGetter(item, 0));
+    RegistryItemNumValueSetter(item, 0, seven);
+    EXPECT_EQ(key->GetIntegerValue(first), 7);
+    ObjectHeader* read = RegistryItemNumValueGetter(item, 0);
+    EXPECT_EQ(variantToInt(read), 7);
+    RuntimeUnlockObject(read);
+
+    // The default value: text and integers only.
+    EXPECT_EQ(RegistryItemDefaultValueGetter(item), nullptr);
+    RegistryItemDefaultValueSetter(item, seven);
+    EXPECT_EQ(key->GetValueKind(string()), kRegistryInteger);
+    read = RegistryItemDefaultValueGetter(item);
+    EXPECT_EQ(variantToInt(read), 7);
+    RuntimeUnlockObject(read);
+    ObjectHeader* half = doubleToVariant(0.5);
+    RegistryItemDefaultValueSetter(item, half);
+    read = RegistryItemDefaultValueGetter(item);
+    EXPECT_EQ(Text(string::Adopt(variantToString(read))), "5.0e-01");
+    RuntimeUnlockObject(read);
+    RegistryItemDefaultValueSetter(item, item);
+    EXPECT_EQ(key->GetValueKind(string()), kRegistryText);
+    key->SetBinaryValue(string(), "xyz", 3);
+    EXPECT_EQ(RegistryItemDefaultValueGetter(item), nullptr);
+    EXPECT_EQ(raised.Take(), "");
+
+    RegistryItemValueSetter(nullptr, string("x").Record(), seven);
+    EXPECT_EQ(raised.Take(), "NilObjectException");
+    {
+        FailureRecorder recorder;
+        EXPECT_EQ(RegistryItemValueGetter(nullptr, string("x").Record()), nullptr);
+        ASSERT_EQ(recorder.Count(), 1u);
+        EXPECT_EQ(recorder.Last().condition, "obj");
+    }
+    RuntimeUnlockObject(half);
+    RuntimeUnlockObject(seven);
+    for (const Case& c : cases)
+        if (c.value != item) RuntimeUnlockObject(c.value);
     RuntimeUnlockObject(item);
 }
 
