@@ -6,34 +6,18 @@ set -e
 source=$1
 build=$2
 mkdir -p "$build"
-c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -fno-omit-frame-pointer -I "$source" "$source/graphics/BitmapHeader.cpp" \
-    "$source/tests/graphics/native/BitmapHeaderCheck.cpp" -o "$build/bitmap_header_check"
-c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -fno-omit-frame-pointer -I "$source" "$source/graphics/PictureBlend.cpp" \
-    "$source/tests/graphics/native/PictureBlendCheck.cpp" -o "$build/picture_blend_check"
-c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
-    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
-"$build/seed_fill_check"
-"$build/picture_blend_check"
-c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
-    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
-"$build/seed_fill_check"
-"$build/bitmap_header_check"
-c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -fno-omit-frame-pointer -I "$source" "$source/graphics/PictureBlend.cpp" \
-    "$source/tests/graphics/native/PictureBlendCheck.cpp" -o "$build/picture_blend_check"
-c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
-    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
-"$build/seed_fill_check"
-"$build/picture_blend_check"
-c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
-    -fno-omit-frame-pointer -I "$source" "$source/graphics/SeedFill.cpp" \
-    "$source/tests/graphics/native/SeedFillCheck.cpp" -o "$build/seed_fill_check"
-"$build/seed_fill_check"
+
+# check UNIT NAME: builds graphics/UNIT.cpp with tests/graphics/native/UNITCheck.cpp as NAME and
+# runs it.
+check() {
+    c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
+        -fno-omit-frame-pointer -I "$source" "$source/graphics/$1.cpp" \
+        "$source/tests/graphics/native/$1Check.cpp" -o "$build/$2"
+    "$build/$2"
+}
+check BitmapHeader bitmap_header_check
+check PictureBlend picture_blend_check
+check SeedFill seed_fill_check
 # A short libFuzzer run where clang has it (tools/install-deps does not bring clang).
 if command -v clang++ >/dev/null &&
     clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I "$source" \
