@@ -442,54 +442,42 @@ void GraphicsGDI::DrawFocusRect(const Rect16& rect) {
     ::DrawFocusRect(dc, &area);
 }
 
-void GraphicsGDI::FrameRoundRect(const Rect16& rect, int32_t cornerWidth, int32_t cornerHeight) {
+template <typename Draw>
+void GraphicsGDI::DrawShape(const Rect16& rect, bool paint, int32_t penWidth, Draw draw) {
     if (!mPane) return;
     BeginDrawing();
     BeforeShapeDrawing();
     HDC dc = GetDC();
     if (!dc) return;
     const RECT area = OrderedRect(Device(rect));
-    Selection pen(dc, CreatePen(PS_SOLID, mPenWidth, RGBColor16ToCOLORREF(mForeColor)), true);
-    Selection brush(dc, GetStockObject(NULL_BRUSH), false);
-    RoundRect(dc, area.left, area.top, area.right, area.bottom, cornerWidth, cornerHeight);
+    const COLORREF colour = RGBColor16ToCOLORREF(mForeColor);
+    Selection pen(dc, CreatePen(PS_SOLID, penWidth, colour), true);
+    Selection brush(dc, paint ? CreateSolidBrush(colour) : GetStockObject(NULL_BRUSH), paint);
+    draw(dc, area);
+}
+
+void GraphicsGDI::FrameRoundRect(const Rect16& rect, int32_t cornerWidth, int32_t cornerHeight) {
+    DrawShape(rect, false, mPenWidth, [=](HDC dc, const RECT& area) {
+        RoundRect(dc, area.left, area.top, area.right, area.bottom, cornerWidth, cornerHeight);
+    });
 }
 
 void GraphicsGDI::PaintRoundRect(const Rect16& rect, int32_t cornerWidth, int32_t cornerHeight) {
-    if (!mPane) return;
-    BeginDrawing();
-    BeforeShapeDrawing();
-    HDC dc = GetDC();
-    if (!dc) return;
-    const RECT area = OrderedRect(Device(rect));
-    const COLORREF colour = RGBColor16ToCOLORREF(mForeColor);
-    Selection pen(dc, CreatePen(PS_SOLID, mPenWidth, colour), true);
-    Selection brush(dc, CreateSolidBrush(colour), true);
-    RoundRect(dc, area.left, area.top, area.right, area.bottom, cornerWidth, cornerHeight);
+    DrawShape(rect, true, mPenWidth, [=](HDC dc, const RECT& area) {
+        RoundRect(dc, area.left, area.top, area.right, area.bottom, cornerWidth, cornerHeight);
+    });
 }
 
 void GraphicsGDI::FrameOval(const Rect16& rect) {
-    if (!mPane) return;
-    BeginDrawing();
-    BeforeShapeDrawing();
-    HDC dc = GetDC();
-    if (!dc) return;
-    const RECT area = OrderedRect(Device(rect));
-    Selection pen(dc, CreatePen(PS_SOLID, mPenWidth, RGBColor16ToCOLORREF(mForeColor)), true);
-    Selection brush(dc, GetStockObject(NULL_BRUSH), false);
-    Ellipse(dc, area.left, area.top, area.right, area.bottom);
+    DrawShape(rect, false, mPenWidth, [](HDC dc, const RECT& area) {
+        Ellipse(dc, area.left, area.top, area.right, area.bottom);
+    });
 }
 
 void GraphicsGDI::PaintOval(const Rect16& rect) {
-    if (!mPane) return;
-    BeginDrawing();
-    BeforeShapeDrawing();
-    HDC dc = GetDC();
-    if (!dc) return;
-    const RECT area = OrderedRect(Device(rect));
-    const COLORREF colour = RGBColor16ToCOLORREF(mForeColor);
-    Selection pen(dc, CreatePen(PS_SOLID, 1, colour), true);
-    Selection brush(dc, CreateSolidBrush(colour), true);
-    Ellipse(dc, area.left, area.top, area.right, area.bottom);
+    DrawShape(rect, true, 1, [](HDC dc, const RECT& area) {
+        Ellipse(dc, area.left, area.top, area.right, area.bottom);
+    });
 }
 
 void GraphicsGDI::LineTo(int32_t x, int32_t y) {

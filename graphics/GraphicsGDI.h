@@ -76,6 +76,10 @@ private:
     const TEXTMETRICA& Metrics();
     HBRUSH NewPatternBrush() const;
     void FillWithForeground(const RECT& area);
+    // Frames (with a hollow brush) or paints (with a brush of the fore colour) a shape over the
+    // ordered device rectangle, with a pen of the fore colour and the given width.
+    template <typename Draw>
+    void DrawShape(const Rect16& rect, bool paint, int32_t penWidth, Draw draw);
     void DrawTextWithFormat(const string& text, const Rect16& rect, UINT format);
     void FrameOffset(HWND window, int32_t& dx, int32_t& dy) const;
     HWND FrameWindow() const;
