@@ -19,6 +19,7 @@
 #include "values/EncodingConversion.h"
 #include "values/NumberConversion.h"
 #include "values/TextServices.h"
+#include "values/Variant.h"
 
 namespace {
 
@@ -328,33 +329,9 @@ void CallSetter(const CachedProperty* p, ObjectHeader* object, V value) {
     reinterpret_cast<void (*)(ObjectHeader*, int32_t, V)>(p->setter)(object, p->parameter, value);
 }
 
-const CachedProperty* Getter(ObjectHeader* object, const char* name) {
-    const CachedProperty* p = FindPropertyAccessors(object, name);
-    return p && p->getter ? p : nullptr;
-}
-
 const CachedProperty* Setter(ObjectHeader* object, const char* name) {
     const CachedProperty* p = FindPropertyAccessors(object, name);
     return p && p->setter ? p : nullptr;
-}
-
-// Without such a property, a method of that name taking nothing and answering the type may supply
-// the value; it then decides the answer.
-void* FallbackMethod(ObjectHeader* object, const char* name, const char* typeName) {
-    if (!object || !name) return nullptr;
-    string declaration("Function ");
-    declaration.AppendCString(name);
-    declaration.AppendCString("() As ");
-    declaration.AppendCString(typeName);
-    return QUORLoadObjectMethod(object, declaration.CString());
-}
-
-template <typename R>
-bool CallFallback(ObjectHeader* object, const char* name, const char* typeName, R* value) {
-    void* method = FallbackMethod(object, name, typeName);
-    if (!method) return false;
-    *value = reinterpret_cast<R (*)(ObjectHeader*)>(method)(object);
-    return true;
 }
 
 bool SameText(const char* a, const char* b) { return a && b && lstrcmpiA(a, b) == 0; }
@@ -371,6 +348,12 @@ bool CarriesTypeName(ClassRecord* record, const string& typeName) {
         if (string::CompareNoCase(string(interfaceClass->name), typeName) == 0) return true;
     }
     return false;
+}
+
+// Without such a property the object itself may supply the value: "Value", or the name ending in
+// the wanted type, converts the object as a Variant would.
+bool NamesOwnValue(const char* name, const char* typedName) {
+    return SameText(name, "Value") || SameText(name, typedName);
 }
 
 }  // namespace
@@ -623,7 +606,13 @@ void* QUORLoadObjectMethod(ObjectHeader* object, const char* declaration) {
 bool QUORGetPropValueInt(ObjectHeader* object, const char* name, int32_t* value) {
     if (!value) return false;
     const CachedProperty* p = FindPropertyAccessors(object, name);
-    if (!p) return CallFallback(object, name, "Integer", value);
+    if (!p) {
+        if (!object) return false;
+        if (NamesOwnValue(name, "IntegerValue") && ConvertObjectToInt(object, value)) return true;
+        if (!SameText(name, "Type")) return false;
+        *value = VarType(object);
+        return true;
+    }
     if (!p->getter) return false;
     switch (p->kind) {
     case ValueKind::Integer:
@@ -643,7 +632,7 @@ bool QUORGetPropValueInt(ObjectHeader* object, const char* name, int32_t* value)
 bool QUORGetPropValueDouble(ObjectHeader* object, const char* name, double* value) {
     if (!value) return false;
     const CachedProperty* p = FindPropertyAccessors(object, name);
-    if (!p) return CallFallback(object, name, "Double", value);
+    if (!p) return object && NamesOwnValue(name, "DoubleValue") && ConvertObjectToDouble(object, value);
     if (!p->getter) return false;
     switch (p->kind) {
     case ValueKind::Integer:
@@ -663,7 +652,7 @@ bool QUORGetPropValueDouble(ObjectHeader* object, const char* name, double* valu
 bool QUORGetPropValueString(ObjectHeader* object, const char* name, StringRecord** value) {
     if (!value) return false;
     const CachedProperty* p = FindPropertyAccessors(object, name);
-    if (!p) return CallFallback(object, name, "String", value);
+    if (!p) return object && NamesOwnValue(name, "StringValue") && ConvertObjectToString(object, value);
     if (!p->getter || p->kind != ValueKind::String) return false;
     *value = CallGetter<StringRecord*>(p, object);
     return true;
@@ -673,9 +662,10 @@ bool QUORGetPropValueBool(ObjectHeader* object, const char* name, uint8_t* value
     if (!value) return false;
     const CachedProperty* p = FindPropertyAccessors(object, name);
     if (!p) {
-        int32_t result;
-        if (!CallFallback(object, name, "Boolean", &result)) return false;
-        *value = static_cast<uint8_t>(result) != 0;
+        bool result;
+        if (!object || !NamesOwnValue(name, "BooleanValue") || !ConvertObjectToBoolean(object, &result))
+            return false;
+        *value = result;
         return true;
     }
     if (!p->getter || p->kind != ValueKind::Boolean) return false;
@@ -692,7 +682,7 @@ bool QUORGetPropValueObject(ObjectHeader* object, const char* name, ObjectHeader
             *value = object;
             return true;
         }
-        return CallFallback(object, name, "Object", value);
+        return object && SameText(name, "DateValue") && ConvertObjectToDate(object, value);
     }
     if (!p->getter || p->kind != ValueKind::Object) return false;
     *value = CallGetter<ObjectHeader*>(p, object);

@@ -10,6 +10,7 @@
 #include "host/PluginDeclaration.h"
 #include "host/PluginServices.h"
 #include "values/EncodingConversion.h"
+#include "values/Variant.h"
 
 namespace {
 
@@ -185,6 +186,49 @@ TEST_F(PluginServices, ObjectPropertiesCheckTheClass) {
     RuntimeUnlockObject(sub);
 }
 
+// Without a property of the name, a value converts itself as a Variant would; "Type" answers its
+// kind, and every other name fails.
+TEST_F(PluginServices, ValuesWithoutThePropertyConvertThemselves) {
+    ObjectHeader* number = intToVariant(42);
+    ObjectHeader* text = stringToVariant(string("2.5").Record());
+    ObjectHeader* flag = booleanToVariant(1);
+    int32_t integer = 0;
+    double real = 0;
+    StringRecord* record = nullptr;
+    uint8_t boolean = 0;
+    ObjectHeader* object = nullptr;
+
+    ASSERT_TRUE(QUORGetPropValueInt(number, "Value", &integer));
+    EXPECT_EQ(integer, 42);
+    ASSERT_TRUE(QUORGetPropValueInt(number, "integervalue", &integer));
+    EXPECT_EQ(integer, 42);
+    ASSERT_TRUE(QUORGetPropValueDouble(text, "DoubleValue", &real));
+    EXPECT_EQ(real, 2.5);
+    ASSERT_TRUE(QUORGetPropValueString(number, "StringValue", &record));
+    EXPECT_STREQ(StringRecord::CString(record), "42");
+    StringRecord::Release(record);
+    ASSERT_TRUE(QUORGetPropValueBool(flag, "BooleanValue", &boolean));
+    EXPECT_EQ(boolean, 1);
+    ASSERT_TRUE(QUORGetPropValueInt(number, "Type", &integer));
+    EXPECT_EQ(integer, kVariantInteger);
+    ASSERT_TRUE(QUORGetPropValueInt(mThing, "Type", &integer)) << "an object that does not convert has a kind";
+    EXPECT_EQ(integer, kVariantObject);
+
+    EXPECT_FALSE(QUORGetPropValueInt(mThing, "Value", &integer));
+    EXPECT_FALSE(QUORGetPropValueInt(number, "DoubleValue", &integer)) << "the name must end in the type";
+    EXPECT_FALSE(QUORGetPropValueString(number, "Other", &record));
+    EXPECT_FALSE(QUORGetPropValueBool(nullptr, "Value", &boolean));
+    EXPECT_FALSE(QUORGetPropValueObject(number, "Missing", &object));
+
+    ObjectHeader* date = nullptr;
+    ASSERT_TRUE(QUORGetPropValueObject(number, "DateValue", &date));
+    EXPECT_EQ(VarType(date), kVariantDate);
+    ReleaseObject(date);
+    ReleaseObject(number);
+    ReleaseObject(text);
+    ReleaseObject(flag);
+}
+
 TEST_F(PluginServices, DeclarationsAreMadeFromSignatures) {
     const struct {
         const char* signature;
@@ -225,10 +269,9 @@ TEST_F(PluginServices, DeclarationsAreMadeFromSignatures) {
     EXPECT_EQ(QUORLoadObjectMethod(mThing, "Sub Resize(x)"), nullptr);
     EXPECT_EQ(QUORLoadObjectMethod(nullptr, "Function Area() As Integer"), nullptr);
 
-    // A getter fallback: no property "Area", but a method of that name answering an Integer.
+    // A method answering an Integer is no property.
     int32_t integer = 0;
-    ASSERT_TRUE(QUORGetPropValueInt(mThing, "Area", &integer));
-    EXPECT_EQ(integer, 6);
+    EXPECT_FALSE(QUORGetPropValueInt(mThing, "Area", &integer));
 
     EXPECT_EQ(QUORCountClassProperties(mClass), 7);
     EXPECT_EQ(QUORCountClassProperties(nullptr), 0);
