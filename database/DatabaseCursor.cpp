@@ -295,7 +295,7 @@ extern "C" {
 
 // --- DatabaseCursor ---
 
-ObjectHeader* QUORdbCursorFromDBCursor(QUORdbHandle handle, PluginDBCursorRecord* record) {
+ObjectHeader* WrapEngineCursor(QUORdbHandle handle, PluginDBCursorRecord* record) {
     if (!handle) return nullptr;
     ObjectHeader* cursor = CreateInstance(GetRecordSetDefinition());
     if (!cursor) return nullptr;

@@ -98,7 +98,8 @@ extern "C" {
 void RegisterDatabaseClasses();
 void QUORDatabaseSetError(ObjectHeader* database, int32_t code, const char* message);
 ObjectHeader* QUORdbDatabaseFromDBDatabase(QUORdbHandle db, PluginDBEngineRecord* record);
-ObjectHeader* QUORdbCursorFromDBCursor(QUORdbHandle cursor, PluginDBCursorRecord* record);
+// Engines reach it under the link name QUORdbCursorFromDBCursor.
+ObjectHeader* WrapEngineCursor(QUORdbHandle cursor, PluginDBCursorRecord* record);
 void QUORConstructDBDatabase(ObjectHeader* database, QUORdbHandle db, PluginDBEngineRecord* record);
 void QUORSetDBIsConnected(ObjectHeader* database, uint32_t flag);
 QUORdbHandle QUORGetDBFromQUORdbDatabase(ObjectHeader* database);
@@ -115,6 +116,7 @@ void cursorClose(ObjectHeader* cursor);
 int32_t cursorFieldCount(ObjectHeader* cursor);
 ObjectHeader* cursorGetFieldByIndex(ObjectHeader* cursor, int32_t index);
 StringRecord* cursorFieldStringValueGetter(ObjectHeader* field);
+int32_t cursorFieldIntegerValueGetter(ObjectHeader* field);
 void scrollableCursorConstructor(ObjectHeader* self, ObjectHeader* cursor);
 int32_t scrollableCursorGetCount(ObjectHeader* self);
 ObjectHeader* scrollableCursorGetRow(ObjectHeader* self, int32_t v);

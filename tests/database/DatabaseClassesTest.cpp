@@ -73,10 +73,11 @@ TEST(EngineInterface, RegistrationTouchesOnlyTheSystemWord) {
         EXPECT_EQ(c[i], i >= 4 && i < 8 ? 0x00 : 0xA5) << "cursor byte " << i;
     }
     // A record with every word 0 but its version is accepted, and serves empty results.
-    PluginDBCursorRecord bare = {kDBRecordVersion};
+    PluginDBCursorRecord bare{};
+    bare.version = kDBRecordVersion;
     PluginRegisterDBCursor(&bare);
     static int handle;
-    Released cursor(QUORdbCursorFromDBCursor(&handle, &bare));
+    Released cursor(WrapEngineCursor(&handle, &bare));
     ASSERT_NE(cursor.object, nullptr);
     EXPECT_TRUE(cursorBOFGetter(cursor.object) && cursorEOFGetter(cursor.object));
     EXPECT_EQ(cursorFieldCount(cursor.object), 0);
@@ -84,7 +85,7 @@ TEST(EngineInterface, RegistrationTouchesOnlyTheSystemWord) {
     EXPECT_EQ(cursorGetFieldByName(cursor.object, R("a").Record()), nullptr);
     EXPECT_EQ(RecordSetRecordCount(cursor.object), -1);
     EXPECT_EQ(RecordSetColumnType(cursor.object, 0), -1);
-    EXPECT_EQ(QUORdbCursorFromDBCursor(nullptr, &bare), nullptr);
+    EXPECT_EQ(WrapEngineCursor(nullptr, &bare), nullptr);
     EXPECT_EQ(QUORdbDatabaseFromDBDatabase(nullptr, nullptr), nullptr);
 }
 
@@ -183,7 +184,9 @@ TEST(ValueReading, ConversionTable) {
         EXPECT_EQ(cursorFieldDoubleValueGetter(v.object), c.number) << c.what;
         EXPECT_EQ(cursorFieldIntegerValueGetter(v.object), c.integer) << c.what;
         EXPECT_EQ(CursorFieldBooleanValueGetter(v.object) != 0, c.boolean) << c.what;
-        if (c.date) EXPECT_EQ(DateText(cursorFieldDateValueGetter(v.object)), c.date) << c.what;
+        if (c.date) {
+            EXPECT_EQ(DateText(cursorFieldDateValueGetter(v.object)), c.date) << c.what;
+        }
         EXPECT_EQ(S(cursorFieldNativeValueGetter(v.object)),
                   std::string(c.value.bytes.begin(), c.value.bytes.end())) << c.what;
     }

@@ -109,7 +109,7 @@ std::string TestEngine::Joined() {
     return all;
 }
 
-ObjectHeader* TestEngine::NewCursor(TestTable* t) { return QUORdbCursorFromDBCursor(new TestCursor{t}, &cursor); }
+ObjectHeader* TestEngine::NewCursor(TestTable* t) { return WrapEngineCursor(new TestCursor(t), &cursor); }
 
 ObjectHeader* TestEngine::NewDatabase() {
     static int handle;

@@ -40,6 +40,7 @@ struct TestTable {
 };
 
 struct TestCursor {
+    explicit TestCursor(TestTable* t) : table(t) {}
     TestTable* table;
     int32_t row = -1;
     std::string lentKey, lentCondition;
