@@ -1,35 +1,16 @@
 #include "database/PluginDatabaseEngines.h"
 
-#include "core/GuardedMemory.h"
-
-namespace {
-
-constexpr uint32_t kRuntimePlatform = 0;
-
-RegisteredEngineRecord* sRecords = nullptr;
-
-void Keep(void* record, bool isCursor) {
-    auto* kept = static_cast<RegisteredEngineRecord*>(GuardedNew(sizeof(RegisteredEngineRecord)));
-    *kept = RegisteredEngineRecord{sRecords, record, isCursor};
-    sRecords = kept;
-}
-
-}  // namespace
-
-const RegisteredEngineRecord* FirstRegisteredEngineRecord() { return sRecords; }
-
 extern "C" {
 
+// The registrations only stamp the record: it reaches the runtime through the bridge calls
+// (QUORdbDatabaseFromDBDatabase, QUORdbCursorFromDBCursor, QUORConstructDBDatabase). The
+// engine's other three bytes of its system word stay as the engine set them.
 void PluginRegisterDBEngine(PluginDBEngineRecord* record) {
-    if (!record) return;
-    record->platform = kRuntimePlatform;
-    Keep(record, false);
+    if (record) *reinterpret_cast<uint8_t*>(&record->systemWord) = 0;
 }
 
 void PluginRegisterDBCursor(PluginDBCursorRecord* record) {
-    if (!record) return;
-    record->platform = kRuntimePlatform;
-    Keep(record, true);
+    if (record) record->systemWord = 0;
 }
 
 }  // extern "C"

@@ -1,23 +1,13 @@
-// The registration calls through which plug-ins offer database engines.
-//
-// A stand-in for the database subsystem: each call writes the runtime's platform (0) into the
-// record and keeps the record, but no engine is built from it, so no database of a plug-in engine
-// can be opened yet.
+// The registration calls through which engines announce their records.
 #pragma once
 
 #include <cstdint>
 
-#include "sdk/QuorvanePluginRecords.h"
-
-// The records registered so far, newest first.
-struct RegisteredEngineRecord {
-    RegisteredEngineRecord* next;
-    void* record;
-    bool isCursor;
-};
-const RegisteredEngineRecord* FirstRegisteredEngineRecord();
+#include "sdk/QuorvaneDatabaseEngine.h"
 
 extern "C" {
+// Writes 0 into the first byte of the record's system word, nothing else.
 void PluginRegisterDBEngine(PluginDBEngineRecord* record);
+// Writes 0 into the record's system word, nothing else.
 void PluginRegisterDBCursor(PluginDBCursorRecord* record);
 }

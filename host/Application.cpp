@@ -6,12 +6,14 @@
 #include "EventLoop.h"
 #include "ThreadLocks.h"
 #include "UnhandledException.h"
+#include "controls/BindingInterfaces.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
 #include "core/Platform.h"
 #include "core/RuntimeDebug.h"
+#include "database/Database.h"
 #include "files/BinaryStream.h"
 #include "files/FolderItem.h"
 #include "files/RegistryAccessors.h"
@@ -404,6 +406,8 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(ScreenClass());
     RegisterIntrinsicClass(MDIWindow());
     RegisterIntrinsicClass(MenuItem());
+    RegisterBindingInterfaces();
+    RegisterDatabaseClasses();
     RegisterIntrinsicClass(Application());
 }
 

@@ -494,8 +494,11 @@ void* GetInterfaceRoutine(ObjectHeader* object, const char* interfaceName, const
     if (!object || !object->classPtr || !methodName) return nullptr;
     ObjectDefinition* interfaceDefinition = pluginObjectType(interfaceName);
     if (!interfaceDefinition) return nullptr;
-    ClassRecord* interfaceClass = LookupObjectDefinition(interfaceDefinition);
-    const string method(methodName);
+    return FindInterfaceRoutine(object, LookupObjectDefinition(interfaceDefinition), string(methodName));
+}
+
+void* FindInterfaceRoutine(ObjectHeader* object, ClassRecord* interfaceClass, const string& method) {
+    if (!object || !interfaceClass) return nullptr;
     for (ClassRecord* c = object->classPtr; c; c = c->super) {
         for (int32_t i = 0; i < c->interfaceCount; ++i) {
             const InterfaceSlot& slot = c->interfaces[i];

@@ -40,6 +40,9 @@ ObjectHeader* PluginNewOfSameClass(ObjectHeader* object);
 ClassRecord* PluginClassRecordNamed(const char* className);
 void* GetEventInstance(ObjectHeader* object, const EventDefinition* event);
 void* GetInterfaceRoutine(ObjectHeader* object, const char* interfaceName, const char* methodName);
+// The compiled method of that name (without regard to case) of an interface the object's class
+// or one of its supers implements; null when there is none.
+void* FindInterfaceRoutine(ObjectHeader* object, ClassRecord* interfaceClass, const string& method);
 int32_t QUORCountClassMethods(ClassRecord* record);
 bool QUORGetClassMethod(ClassRecord* record, int32_t index, void** function, StringRecord** declaration);
 int32_t QUORCountClassProperties(ClassRecord* record);

@@ -6,7 +6,7 @@
 #include "core/DefinitionConversion.h"
 #include "core/FailureReport.h"
 #include "core/Platform.h"
-#include "database/DatabaseResource.h"
+#include "database/Database.h"
 #include "files/FolderItemImp.h"
 #include "graphics/MediaObjects.h"
 #include "values/EncodingConversion.h"

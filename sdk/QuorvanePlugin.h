@@ -18,6 +18,7 @@
 
 #include "QuorvaneRuntime.h"
 #include "QuorvanePluginRecords.h"
+#include "QuorvaneDatabaseEngine.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -151,18 +151,6 @@ typedef struct PluginGlobalMethodV1 {
     const char* declaration;
 } PluginGlobalMethodV1;
 
-/* A database engine's records: the engine framework reads them; the registration writes the
- * runtime's platform (always 0) into the second word. */
-typedef struct PluginDBEngineRecord {
-    uint32_t word0;
-    uint32_t platform;
-} PluginDBEngineRecord;
-
-typedef struct PluginDBCursorRecord {
-    uint32_t word0;
-    uint32_t platform;
-} PluginDBCursorRecord;
-
 /* Controls: flags, the behaviour table and the records of versions 3 and above and of version 1.
  * The runtime registers no plug-in control yet (PluginRegisterControl ignores its record). */
 #define kPluginControlAcceptsFocus 0x1u
@@ -265,7 +253,6 @@ QV_STATIC_ASSERT(offsetof(PluginModuleRecord, methods) == 8, "PluginModuleRecord
 QV_STATIC_ASSERT(sizeof(PluginExportEntry) == 12, "PluginExportEntry size");
 QV_STATIC_ASSERT(offsetof(PluginExportEntry, function) == 4, "PluginExportEntry.function");
 QV_STATIC_ASSERT(sizeof(PluginGlobalMethodV1) == 8, "PluginGlobalMethodV1 size");
-QV_STATIC_ASSERT(offsetof(PluginDBEngineRecord, platform) == 4, "PluginDBEngineRecord.platform");
 QV_STATIC_ASSERT(sizeof(PluginControlBehaviour) == 100, "PluginControlBehaviour size");
 QV_STATIC_ASSERT(offsetof(PluginControlBehaviour, menuAction) == 96, "behaviour.menuAction");
 QV_STATIC_ASSERT(sizeof(PluginControlRecord) == 76, "PluginControlRecord size");

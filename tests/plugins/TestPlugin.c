@@ -60,9 +60,13 @@ static int32_t QV_CDECL Square(int32_t x) { return x * x; }
 static int32_t QV_CDECL Twice(int32_t x) { return 2 * x; }
 static int32_t QV_CDECL Origin(void) { return PLUGIN_ORIGIN; }
 static int32_t QV_CDECL Lucky(ObjectHeader* self) { (void)self; return 7; }
+static PluginDBEngineRecord sEngine = {1, 0xFFFFFFFFu};
+
+/* Answers the object it is given; without one, the system word of the engine record as the
+ * registration left it, which the loader test reads. */
 static ObjectHeader* QV_CDECL OpenTestSource(StringRecord* text, ObjectHeader* object) {
     (void)text;
-    return object;
+    return object ? object : (ObjectHeader*)(uintptr_t)sEngine.systemWord;
 }
 
 static PluginPropertyRecord sWidgetProperties[] = {
@@ -97,8 +101,6 @@ static PluginClassRecord sRandomExtension = {6, "Random", 0, 0, 0, 0, 0, 0, 0, s
 
 static PluginMethodRecord sTwice = {(QUORproc)Twice, QUORnoImplementation, "Function Twice(x As Integer) As Integer"};
 static PluginMethodRecord sOrigin = {(QUORproc)Origin, QUORnoImplementation, "Function Origin() As Integer"};
-
-static PluginDBEngineRecord sEngine = {1, 0xFFFFFFFFu};
 
 /* --- what the loader tests look at --- */
 

@@ -1,0 +1,5 @@
+#include "SQLEmulation.h"
+
+ObjectHeader* EmulatedSelect(ObjectHeader*, StringRecord*) { return nullptr; }
+
+void EmulatedExecute(ObjectHeader*, StringRecord*) {}
