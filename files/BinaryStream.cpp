@@ -297,7 +297,7 @@ void BinaryStringMemoryBlockCtor(ObjectHeader* self, ObjectHeader* block) {
         return;
     }
     stream->Attach(block);
-    if (ExceptionInFlight()) {
+    if (!block) {
         delete stream;
         return;
     }

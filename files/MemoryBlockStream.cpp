@@ -60,7 +60,7 @@ bool MemoryBlockStream::Write(const void* buffer, int32_t length) {
         const int64_t grown = static_cast<int64_t>(b->size) + step;
         if (grown > INT32_MAX) return false;
         SetMemoryBlockSize(mBlock, static_cast<int32_t>(grown));
-        if (ExceptionInFlight()) return false;
+        if (b->size < end) return false;  // no memory: OutOfMemoryException was raised
     }
     // A block that wraps no address has nowhere to take the bytes.
     if (!b->data) return false;
@@ -104,7 +104,7 @@ int32_t MemoryBlockStream::Length() {
 bool MemoryBlockStream::SetLength(int32_t length) {
     if (!mBlock) return true;
     SetMemoryBlockSize(mBlock, length);
-    if (ExceptionInFlight()) return false;
+    if (MemoryBlockFields(mBlock)->size != length) return false;  // raised
     mLength = length;
     return true;
 }
