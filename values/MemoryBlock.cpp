@@ -1,6 +1,7 @@
 #include "values/MemoryBlock.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
@@ -25,7 +26,7 @@ bool ReversedOrder(const MemoryBlockObject* b) {
 
 // Whether an access of width bytes at offset may go ahead; raises OutOfBoundsException when not.
 // A block of unknown size checks nothing but a null address.
-bool Allowed(const MemoryBlockObject* b, int32_t offset, int64_t width, bool reading) {
+inline bool Allowed(const MemoryBlockObject* b, int32_t offset, int64_t width, bool reading) {
     bool allowed;
     if (b->sizeKnown)
         allowed = !(reading && b->size == 0) && offset >= 0 && width >= 0 &&
@@ -36,30 +37,43 @@ bool Allowed(const MemoryBlockObject* b, int32_t offset, int64_t width, bool rea
     return allowed;
 }
 
-// Copies n bytes, reversed when the block's order is not the machine's.
-void CopyOrdered(const MemoryBlockObject* b, void* to, const void* from, int n) {
-    std::memcpy(to, from, static_cast<size_t>(n));
-    if (!ReversedOrder(b)) return;
-    auto* bytes = static_cast<unsigned char*>(to);
-    for (int i = 0; i < n / 2; ++i) {
-        const unsigned char t = bytes[i];
-        bytes[i] = bytes[n - 1 - i];
-        bytes[n - 1 - i] = t;
+// The value with its bytes in reverse order.
+template <typename T>
+T Reversed(T value) {
+    static_assert(sizeof(T) == 1 || sizeof(T) == 2 || sizeof(T) == 4 || sizeof(T) == 8);
+    if constexpr (sizeof(T) == 1) {
+        return value;
+    } else {
+        using Bits = std::conditional_t<sizeof(T) == 2, uint16_t,
+                                        std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>>;
+        Bits bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        if constexpr (sizeof(T) == 2)
+            bits = __builtin_bswap16(bits);
+        else if constexpr (sizeof(T) == 4)
+            bits = __builtin_bswap32(bits);
+        else
+            bits = __builtin_bswap64(bits);
+        std::memcpy(&value, &bits, sizeof bits);
+        return value;
     }
 }
 
 template <typename T>
 T Get(ObjectHeader* self, int32_t offset) {
     MemoryBlockObject* b = Fields(self);
-    T value{};
-    if (Allowed(b, offset, sizeof(T), true)) CopyOrdered(b, &value, b->data + offset, sizeof(T));
-    return value;
+    if (!Allowed(b, offset, sizeof(T), true)) return T{};
+    T value;
+    std::memcpy(&value, b->data + offset, sizeof(T));
+    return ReversedOrder(b) ? Reversed(value) : value;
 }
 
 template <typename T>
 void Set(ObjectHeader* self, int32_t offset, T value) {
     MemoryBlockObject* b = Fields(self);
-    if (Allowed(b, offset, sizeof(T), false)) CopyOrdered(b, b->data + offset, &value, sizeof(T));
+    if (!Allowed(b, offset, sizeof(T), false)) return;
+    if (ReversedOrder(b)) value = Reversed(value);
+    std::memcpy(b->data + offset, &value, sizeof(T));
 }
 
 // 16-bit units and colour words follow the block's flag alone: 1 puts the low byte first.
