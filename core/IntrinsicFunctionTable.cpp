@@ -9,6 +9,7 @@
 #include "values/ColorValues.h"
 #include "values/EndOfLine.h"
 #include "values/MathFunctions.h"
+#include "values/MemoryBlock.h"
 #include "values/NumberText.h"
 #include "values/Rnd.h"
 #include "values/StringLibrary.h"
@@ -16,6 +17,7 @@
 #include "values/TextServices.h"
 #include "values/Date.h"
 #include "values/Variant.h"
+#include "files/RegistryAccessors.h"
 #include "windows/Keyboard.h"
 #include "windows/MouseCursor.h"
 #include "windows/Screens.h"
@@ -56,6 +58,7 @@ ParameterEntry kVariantValueParameter[] = {{"value", nullptr, 0, 0, 0, 0}};
 ParameterEntry kParseDateParameters[] = {StringParameter("text"), {"date", nullptr, 1, 0, 0, 0}};
 ParameterEntry kScreenParameters[] = {IntegerParameter("value")};
 ParameterEntry kFormatParameters[] = {DoubleParameter("number"), StringParameter("format")};
+ParameterEntry kSizeParameter[] = {IntegerParameter("size")};
 
 ParameterEntry kMsgBoxParameters[] = {StringParameter("message")};
 ParameterEntry kCodedMsgBoxParameters[] = {
@@ -164,6 +167,7 @@ MethodEntry gIntrinsicFunctionRows[] = {
     StringRow("Oct", kString, kCodeParameter, RuntimeOct, "RuntimeOct"),
     StringRow("Bin", kString, kCodeParameter, RuntimeBin, "RuntimeBin"),
     StringRow("Format", kString, kFormatParameters, StringFormat, "StringFormat"),
+    StringRow("NewMemoryBlock", nullptr, kSizeParameter, newMemoryBlock, "newMemoryBlock"),
     StringRow("BitwiseAnd", kInteger, kBitwiseParameters, BitwiseAnd, "BitwiseAnd"),
     StringRow("BitwiseOr", kInteger, kBitwiseParameters, BitwiseOr, "BitwiseOr"),
     StringRow("BitwiseXor", kInteger, kBitwiseParameters, BitwiseXor, "BitwiseXor"),
@@ -175,6 +179,9 @@ MethodEntry gIntrinsicFunctionRows[] = {
               "RuntimeTypeOfNumeric"),
     StringRow("IsNull", kBoolean, kVariantValueParameter, IsNull, "IsNull"),
     StringRow("ParseDate", kBoolean, kParseDateParameters, parseDate, "parseDate"),
+    {"GetApplicationRegistryItem", nullptr, nullptr, 0,
+     Function(RuntimeGetDefaultApplicationRegistryItem, "RuntimeGetDefaultApplicationRegistryItem"),
+     {}, kMethodPlain, kRowAttr4, 0},
     StringRow("Str", kString, kValueParameter, StringStr, "StringStr"),
     StringRow("LeftB", kString, kSourceCountParameters, StringLeft, "StringLeft"),
     StringRow("Left", kString, kSourceCountParameters, StringDBCSLeft, "StringDBCSLeft"),
@@ -278,6 +285,8 @@ const ClassTypedResult kClassTypedResults[] = {
     {"WatchCursor", MouseCursor},
     {"IBeamCursor", MouseCursor},
     {"Screen", ScreenClass},
+    {"NewMemoryBlock", GetMemoryBlockDefinition},
+    {"GetApplicationRegistryItem", GetRegistryItemDefinition},
 };
 
 struct ClassTypedParameter {

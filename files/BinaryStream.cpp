@@ -5,14 +5,17 @@
 #include <utility>
 
 #include "EncodingObjectsStandIn.h"
+#include "MemoryBlockStream.h"
 #include "MemoryStream.h"
 #include "StreamText.h"
 #include "core/DefinitionConversion.h"
+#include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
 #include "host/Application.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
+#include "values/MemoryBlock.h"
 
 #undef EOF
 
@@ -83,6 +86,8 @@ ParameterEntry kStringValue[] = {{"value", AsType(&kStringType), 0, 0, 0, 0}};
 ParameterEntry kDoubleValue[] = {{"value", AsType(&kDoubleType), 0, 0, 0, 0}};
 ParameterEntry kBooleanValue[] = {{"value", AsType(&kBooleanType), 0, 0, 0, 0}};
 ParameterEntry kStringCtorParameters[] = {{"aString", AsType(&kStringType), 0, 0, 0, 0}};
+// The MemoryBlock type is filled in when the definition is built.
+ParameterEntry kMemoryBlockCtorParameters[] = {{"aMemoryBlock", nullptr, 0, 0, 0, 0}};
 
 #define QV_METHOD(name, result, parameters, count, function) \
     {name, result, parameters, count, Function(function, #function), {}, kMethodPlain, kRowAttr4, 0}
@@ -110,6 +115,7 @@ MethodEntry kBinaryStreamMethods[] = {
     QV_METHOD("EOF", AsType(&kBooleanType), nullptr, 0, BinaryStreamEOF),
     QV_METHOD("ReadError", AsType(&kBooleanType), nullptr, 0, BinaryStreamLastErrorGetter),
     QV_METHOD("Constructor", nullptr, kStringCtorParameters, 1, BinaryStringStringCtor),
+    QV_METHOD("Constructor", nullptr, kMemoryBlockCtorParameters, 1, BinaryStringMemoryBlockCtor),
 };
 
 #undef QV_METHOD
@@ -132,6 +138,7 @@ const ClassRows kBinaryStreamRows = {
 ObjectDefinition* GetBinaryStreamDefinition() {
     static ObjectDefinition definition;
     kEncodingParameter[0].parameterType = kReadParameters[1].parameterType = TextEncodingType();
+    kMemoryBlockCtorParameters[0].parameterType = GetMemoryBlockDefinition()->AsType();
     return FillClassDefinition(definition, kBinaryStreamRows);
 }
 
@@ -277,6 +284,24 @@ void BinaryStringStringCtor(ObjectHeader* self, StringRecord* text) {
         return;
     }
     stream->SetString(string(text));
+    Fields(self)->mechanism = stream;
+}
+
+// The stream takes the block's byte order as it is now; a nil block raises NilObjectException
+// and leaves the object without a stream.
+void BinaryStringMemoryBlockCtor(ObjectHeader* self, ObjectHeader* block) {
+    if (!self) return;
+    MemoryBlockStream* stream = new MemoryBlockStream;
+    if (!stream) {
+        ReportAssertion(kSource, __LINE__, "obj->mechanism");
+        return;
+    }
+    stream->Attach(block);
+    if (!block) {
+        delete stream;
+        return;
+    }
+    Fields(self)->LittleEndian = MemoryBlockFields(block)->LittleEndian;
     Fields(self)->mechanism = stream;
 }
 

@@ -52,4 +52,5 @@ void BinaryStreamClose(ObjectHeader* self);
 void BinaryStreamFlush(ObjectHeader* self);
 bool BinaryStreamEOF(ObjectHeader* self);
 void BinaryStringStringCtor(ObjectHeader* self, StringRecord* text);
+void BinaryStringMemoryBlockCtor(ObjectHeader* self, ObjectHeader* block);
 }

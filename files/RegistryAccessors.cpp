@@ -9,6 +9,7 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "values/EncodingConversion.h"
+#include "values/MemoryBlock.h"
 #include "values/Variant.h"
 #include "host/IntrinsicTypes.h"
 
@@ -61,21 +62,37 @@ bool InRange(int32_t index, int32_t count) {
     return false;
 }
 
-// A value of the key as a Variant by its kind; a missing value or one of another kind is nil.
-// Binary values read as nil as well: there is no MemoryBlock class yet to carry their bytes.
+// The bytes of a binary value as a new MemoryBlock; nil when it cannot be made.
+ObjectHeader* ReadBlock(RegistryKey* key, const string& name) {
+    uint32_t size = 0;
+    void* bytes = key->GetBinaryValue(name, &size);
+    ObjectHeader* block = newMemoryBlock(static_cast<int32_t>(size));
+    if (block && size > 0) {
+        string text;
+        text.SetBytes(bytes, static_cast<int32_t>(size));
+        memorySetString(block, 0, static_cast<int32_t>(size), text.Record());
+    }
+    GuardedDelete(bytes);
+    return block;
+}
+
+// A value of the key as a Variant by its kind: text, an integer, or binary bytes as a MemoryBlock
+// (nil when the block cannot be made); a missing value or one of another kind is nil.
 ObjectHeader* ReadVariant(RegistryKey* key, const string& name, bool textAndIntegerOnly) {
     const int32_t kind = key->GetValueKind(name);
     if (kind == kRegistryText || (kind == kRegistryMultiText && !textAndIntegerOnly))
         return stringToVariant(key->GetTextValue(name, true).Record());
     if (kind == kRegistryInteger) return intToVariant(key->GetIntegerValue(name));
+    if (kind == kRegistryBinary && !textAndIntegerOnly) return ReadBlock(key, name);
     return nullptr;
 }
 
 // Writes the value by its Variant kind: Integer, UInteger, Boolean (1 or 0) and Color as an
-// integer, Double, Date and String as their text. Other objects and nil write nothing (a
-// MemoryBlock class, to be written as binary, does not exist yet). A failed write raises
+// integer, Double, Date and String as their text, a MemoryBlock (unless textAndIntegerOnly) as
+// binary bytes. Other objects and nil write nothing. A failed write raises
 // RegistryAccessErrorException.
-void WriteVariant(RegistryKey* key, const string& name, ObjectHeader* value) {
+void WriteVariant(RegistryKey* key, const string& name, ObjectHeader* value,
+                  bool textAndIntegerOnly) {
     bool written = true;
     switch (VarType(value)) {
         case kVariantInteger:
@@ -91,6 +108,11 @@ void WriteVariant(RegistryKey* key, const string& name, ObjectHeader* value) {
             written = key->SetTextValue(name, string::Adopt(variantToString(value)), false);
             break;
         default:
+            if (!textAndIntegerOnly && IsMemoryBlock(value)) {
+                const MemoryBlockObject* block = MemoryBlockFields(value);
+                const uint32_t size = block->sizeKnown && block->size > 0 ? block->size : 0;
+                written = key->SetBinaryValue(name, block->data, size);
+            }
             break;
     }
     if (!written) RaiseExceptionDefinition(RegistryAccessErrorException());
@@ -300,7 +322,7 @@ ObjectHeader* RegistryItemValueGetter(ObjectHeader* self, StringRecord* name) {
 }
 
 void RegistryItemValueSetter(ObjectHeader* self, StringRecord* name, ObjectHeader* value) {
-    if (RegistryKey* key = KeyOf(self)) WriteVariant(key, string(name), value);
+    if (RegistryKey* key = KeyOf(self)) WriteVariant(key, string(name), value, false);
 }
 
 ObjectHeader* RegistryItemNumValueGetter(ObjectHeader* self, int32_t index) {
@@ -311,7 +333,7 @@ ObjectHeader* RegistryItemNumValueGetter(ObjectHeader* self, int32_t index) {
 
 void RegistryItemNumValueSetter(ObjectHeader* self, int32_t index, ObjectHeader* value) {
     RegistryKey* key = KeyOf(self);
-    if (key && InRange(index, key->ValueCount())) WriteVariant(key, key->ValueNameAt(index), value);
+    if (key && InRange(index, key->ValueCount())) WriteVariant(key, key->ValueNameAt(index), value, false);
 }
 
 ObjectHeader* RegistryItemDefaultValueGetter(ObjectHeader* self) {
@@ -320,7 +342,7 @@ ObjectHeader* RegistryItemDefaultValueGetter(ObjectHeader* self) {
 }
 
 void RegistryItemDefaultValueSetter(ObjectHeader* self, ObjectHeader* value) {
-    if (RegistryKey* key = KeyOf(self)) WriteVariant(key, string(), value);
+    if (RegistryKey* key = KeyOf(self)) WriteVariant(key, string(), value, true);
 }
 
 // Returned in every case; when the key cannot be opened or made, RegistryAccessErrorException

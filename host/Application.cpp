@@ -21,9 +21,11 @@
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
+#include "values/Blowfish.h"
 #include "values/Date.h"
 #include "values/Dictionary.h"
 #include "values/EndOfLine.h"
+#include "values/MemoryBlock.h"
 #include "values/Random.h"
 #include "values/Variant.h"
 #include "windows/Keyboard.h"
@@ -393,9 +395,11 @@ void CreateApplicationClass() {
     RegisterTextOutputStreamClass();
     RegisterIntrinsicClass(GetRegistryItemDefinition());
     RegisterIntrinsicClass(Runtime());
+    RegisterIntrinsicClass(GetBlowfishDefinition());
     RegisterIntrinsicClass(GetEndOfLineDefinition());
     RegisterIntrinsicClass(GetRandomDefinition());
     RegisterIntrinsicClass(GetDateDefinition());
+    RegisterIntrinsicClass(GetMemoryBlockDefinition());
     RegisterIntrinsicClass(GetVariantDefinition());
     RegisterIntrinsicClass(GetDictionaryDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());

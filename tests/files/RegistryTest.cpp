@@ -15,6 +15,7 @@
 #include "files/Registry.h"
 #include "files/RegistryAccessors.h"
 #include "values/Date.h"
+#include "values/MemoryBlock.h"
 #include "values/Variant.h"
 
 namespace {
@@ -424,18 +425,44 @@ TEST_F(RegistryItem, ValuesOfEveryKind) {
     EXPECT_NE(Query(base, "true").find("0x1"), std::string::npos);
     EXPECT_NE(Query(base, "double").find("REG_SZ"), std::string::npos);
 
-    // Expanded text, text lists and missing values; binary values have no class to read into.
+    // A MemoryBlock is written as binary bytes and binary bytes read as a MemoryBlock; an empty
+    // block gives an empty value and an empty block.
+    ObjectHeader* block = newMemoryBlock(3);
+    string bytes;
+    bytes.SetBytes("x\0z", 3);
+    memorySetString(block, 0, 3, bytes.Record());
+    RegistryItemValueSetter(item, string("block").Record(), block);
+    EXPECT_EQ(key->GetValueKind(string("block")), kRegistryBinary);
+    EXPECT_NE(Query(base, "block").find("REG_BINARY"), std::string::npos);
+    ObjectHeader* empty = newMemoryBlock(0);
+    RegistryItemValueSetter(item, string("empty").Record(), empty);
+    EXPECT_EQ(key->GetValueKind(string("empty")), kRegistryBinary);
+    RegistryItemDefaultValueSetter(item, block);  // the default value takes no bytes
+    EXPECT_EQ(key->GetValueKind(string()), kRegistryUnknown);
+    EXPECT_EQ(raised.Take(), "");
+    for (const auto& [name, expected] : std::map<std::string, std::string>{
+             {"block", std::string("x\0z", 3)}, {"empty", ""}}) {
+        ObjectHeader* read = RegistryItemValueGetter(item, string(name.c_str()).Record());
+        ASSERT_TRUE(IsMemoryBlock(read)) << name;
+        EXPECT_EQ(memoryBlockGetSize(read, 0), static_cast<int32_t>(expected.size())) << name;
+        EXPECT_EQ(Text(string::Adopt(MemoryBlockToStringOperator(read))), expected) << name;
+        RuntimeUnlockObject(read);
+    }
+    RuntimeUnlockObject(empty);
+    RuntimeUnlockObject(block);
+    key->DeleteValue(string("block"));
+    key->DeleteValue(string("empty"));
+
+    // Expanded text, text lists and missing values.
     key->SetTextValue(string("expand"), string("%SystemRoot%"), true);
     RegSetKeyValueA(HKEY_CURRENT_USER, sub.c_str(), "multi", REG_MULTI_SZ, "a\0", 3);
-    key->SetBinaryValue(string("bin"), "xyz", 3);
     ObjectHeader* expanded = RegistryItemValueGetter(item, string("expand").Record());
     const std::string expandedText = Text(string::Adopt(variantToString(expanded)));
     EXPECT_EQ(expandedText.find('%'), std::string::npos) << expandedText;
     EXPECT_FALSE(expandedText.empty());
     ObjectHeader* multi = RegistryItemValueGetter(item, string("multi").Record());
     EXPECT_EQ(VarType(multi), kVariantString);
-    for (const char* name : {"bin", "missing"})
-        EXPECT_EQ(RegistryItemValueGetter(item, string(name).Record()), nullptr) << name;
+    EXPECT_EQ(RegistryItemValueGetter(item, string("missing").Record()), nullptr);
     EXPECT_EQ(raised.Take(), "");
     RuntimeUnlockObject(expanded);
     RuntimeUnlockObject(multi);
