@@ -196,6 +196,39 @@ TEST(DIBPictureFromBMP, ReadsPixelsAndResolution) {
     EXPECT_EQ(Pixel32(offscreen, 1, 1), 0x000000FFu);
 }
 
+TEST(DIBPictureFromBMP, DepthsTablesFieldsAndRowOrder) {
+    // Each file is 2 x 1 or 1 x 2; the expected colours are left to right, top to bottom.
+    auto sixteen = BMP(2, 1, 16, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0},
+                       {0x00, 0xF8, 0x1F, 0x00});  // 5-6-5: red, then blue
+    sixteen[14 + 16] = 3;                           // bit fields
+    // Two colours in the table of a 4-bit file: biClrUsed says so.
+    auto fourBits = BMP(2, 1, 4, {0, 0, 255, 0, 0, 255, 0, 0}, {0x01, 0, 0, 0});
+    fourBits[14 + 32] = 2;
+    auto topDown = BMP(1, 2, 32, {}, {0, 0, 255, 0, 255, 0, 0, 0});
+    const int32_t minusTwo = -2;
+    std::memcpy(&topDown[14 + 8], &minusTwo, 4);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> file;
+        uint32_t first, second;
+    } table[] = {
+        {"1 bit", BMP(2, 1, 1, {0, 0, 0, 0, 255, 255, 255, 0}, {0x40, 0, 0, 0}), 0x000000, 0xFFFFFF},
+        {"4 bits", fourBits, 0xFF0000, 0x00FF00},
+        {"16 bits 5-6-5", sixteen, 0xFF0000, 0x0000FF},
+        {"32 bits top-down", topDown, 0xFF0000, 0x0000FF},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.what);
+        PictureRef picture(NewDIBPictureFromBMP(row.file.data(), static_cast<uint32_t>(row.file.size())));
+        ASSERT_TRUE(picture);
+        auto* offscreen = static_cast<OffscreenPicture*>(picture.Get());
+        int32_t w = 0, h = 0;
+        picture->GetSize(w, h);
+        EXPECT_EQ(Pixel32(offscreen, 0, 0), row.first);
+        EXPECT_EQ(Pixel32(offscreen, w - 1, h - 1), row.second);
+    }
+}
+
 TEST(DIBPictureFromBMP, RefusesWhatIsNoWholeBMP) {
     const std::vector<uint8_t> rows(16, 0);
     auto good = BMP(2, 2, 24, {}, rows);
