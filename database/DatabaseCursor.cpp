@@ -10,7 +10,7 @@
 #include "controls/BindingInterfaces.h"
 #include "core/DefinitionConversion.h"
 #include "core/GuardedMemory.h"
-#include "graphics/PictureDefinitionStandIn.h"
+#include "graphics/PictureClass.h"
 #include "host/IntrinsicTypes.h"
 #include "values/Date.h"
 #include "values/NumberText.h"

@@ -9,7 +9,7 @@
 #include "core/ByteUtilities.h"
 #include "core/DefinitionConversion.h"
 #include "files/DataFile.h"
-#include "graphics/PictureDefinitionStandIn.h"
+#include "graphics/PictureClass.h"
 #include "host/EventLoop.h"
 #include "host/IntrinsicTypes.h"
 #include "values/Date.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "graphics/MediaObjects.h"
+#include "graphics/PictureImp.h"
 #include "windows/Pane.h"
 
 namespace {

@@ -127,6 +127,8 @@ public:
     int32_t FitStringToWidth(const string& text, int32_t width, bool breakAtBlanks);
 
     Pane* GetPane() const { return mPane; }
+    // The owner pane is going away; the graphics draws nowhere from now on.
+    void DetachPane() { mPane = nullptr; }
     const string& TextFont() const { return mFontName; }
     int32_t TextSize() const { return mTextSize; }
     int32_t TextFace() const { return mTextFace; }

@@ -2,13 +2,6 @@
 
 #include "files/FolderItemImp.h"
 
-PictureImp* NewDIBPictureFromBMP(const void*, uint32_t) { return nullptr; }
-
-ObjectHeader* NewPictureObject(PictureImp* picture) {
-    delete picture;
-    return nullptr;
-}
-
 ObjectHeader* NewMovieObject(uint32_t, FolderItemImp* file) {
     delete file;
     return nullptr;

@@ -54,25 +54,48 @@ bool BuildWhiteMaskRows(const PixelRows& picture, uint8_t* mask, uint8_t* copy) 
     return true;
 }
 
+namespace {
+
+// x / 255 for 0 <= x <= 65535, without a division.
+inline uint32_t Div255(uint32_t x) { return (x * 32897) >> 23; }
+
+}  // namespace
+
 void BlendThroughMask(const PixelRows& picture, const uint8_t* maskBits, int32_t maskRowBytes,
                       int32_t sourceLeft, int32_t sourceTop, int32_t sourceWidth,
                       int32_t sourceHeight, uint8_t* work, int32_t workRowBytes,
                       int32_t destWidth, int32_t destHeight) {
     if (destWidth <= 0 || destHeight <= 0 || (picture.depth != 24 && picture.depth != 32)) return;
     const int32_t bpp = picture.depth / 8;
+    // A source column steps by the whole and the remainder of sourceWidth / destWidth, so no
+    // division is made per pixel; a negative width keeps the division.
+    const bool stepping = sourceWidth >= 0;
+    const int32_t whole = stepping ? sourceWidth / destWidth : 0;
+    const int32_t part = stepping ? sourceWidth % destWidth : 0;
     for (int32_t i = 0; i < destHeight; ++i) {
         const int64_t sy = sourceTop + static_cast<int64_t>(sourceHeight) * i / destHeight;
         if (sy < 0 || sy >= picture.height) continue;
         uint8_t* out = work + static_cast<int64_t>(destHeight - 1 - i) * workRowBytes;
         const uint8_t* pictureRow = picture.bits + sy * picture.rowBytes;
         const uint8_t* maskRow = maskBits + sy * maskRowBytes;
+        int64_t sx = sourceLeft;
+        int32_t remainder = 0;
         for (int32_t j = 0; j < destWidth; ++j, out += 3) {
-            const int64_t sx = sourceLeft + static_cast<int64_t>(sourceWidth) * j / destWidth;
-            if (sx < 0 || sx >= picture.width) continue;
-            const uint32_t m = maskRow[4 * sx + 1];
-            const uint8_t* p = pictureRow + bpp * sx;
-            for (int k = 0; k < 3; ++k)
-                out[k] = static_cast<uint8_t>(p[k] * (255 - m) / 255 + out[k] * m / 255);
+            if (!stepping) sx = sourceLeft + static_cast<int64_t>(sourceWidth) * j / destWidth;
+            if (sx >= 0 && sx < picture.width) {
+                const uint32_t m = maskRow[4 * sx + 1];
+                const uint8_t* p = pictureRow + bpp * sx;
+                for (int k = 0; k < 3; ++k)
+                    out[k] = static_cast<uint8_t>(Div255(p[k] * (255 - m)) + Div255(out[k] * m));
+            }
+            if (stepping) {
+                sx += whole;
+                remainder += part;
+                if (remainder >= destWidth) {
+                    remainder -= destWidth;
+                    ++sx;
+                }
+            }
         }
     }
 }

@@ -18,6 +18,9 @@
 #include "files/FolderItem.h"
 #include "files/RegistryAccessors.h"
 #include "files/TextStreams.h"
+#include "graphics/GraphicsClass.h"
+#include "graphics/PictureClass.h"
+#include "graphics/RGBSurface.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
@@ -404,6 +407,9 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetDictionaryDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
+    RegisterIntrinsicClass(GetRGBSurfaceDefinition());
+    RegisterPictureClass();
+    RegisterIntrinsicClass(GetGraphicsDefinition());
     RegisterIntrinsicClass(MouseCursor());
     RegisterIntrinsicClass(CursorsClass());
     RegisterIntrinsicClass(KeyboardClass());

@@ -9,6 +9,8 @@
 #include "database/Database.h"
 #include "files/FolderItemImp.h"
 #include "graphics/MediaObjects.h"
+#include "graphics/PictureClass.h"
+#include "graphics/PictureImp.h"
 #include "values/EncodingConversion.h"
 #include "windows/MouseCursor.h"
 
