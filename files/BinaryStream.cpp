@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "EncodingObjectsStandIn.h"
+#include "values/TextEncodingObjects.h"
 #include "MemoryStream.h"
 #include "StreamText.h"
 #include "core/DefinitionConversion.h"
@@ -131,7 +131,8 @@ const ClassRows kBinaryStreamRows = {
 
 ObjectDefinition* GetBinaryStreamDefinition() {
     static ObjectDefinition definition;
-    kEncodingParameter[0].parameterType = kReadParameters[1].parameterType = TextEncodingType();
+    kEncodingParameter[0].parameterType = kReadParameters[1].parameterType =
+        GetTextEncodingDefinition()->AsType();
     return FillClassDefinition(definition, kBinaryStreamRows);
 }
 

@@ -20,7 +20,11 @@
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
 #include "values/Date.h"
+#include "host/ConsoleApplication.h"
+#include "values/Collection.h"
 #include "values/Dictionary.h"
+#include "values/ObjectCursor.h"
+#include "values/TextEncodingObjects.h"
 #include "values/EndOfLine.h"
 #include "values/Random.h"
 #include "values/Variant.h"
@@ -396,6 +400,12 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetDateDefinition());
     RegisterIntrinsicClass(GetVariantDefinition());
     RegisterIntrinsicClass(GetDictionaryDefinition());
+    RegisterIntrinsicClass(GetCollectionDefinition());
+    RegisterIntrinsicClass(GetCollectionElementDefinition());
+    RegisterIntrinsicClass(GetObjectCursorDefinition());
+    RegisterIntrinsicClass(GetTextEncodingDefinition());
+    RegisterIntrinsicClass(GetTextConverterDefinition());
+    RegisterIntrinsicClass(GetEncodingsDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(MouseCursor());
@@ -405,6 +415,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(MDIWindow());
     RegisterIntrinsicClass(MenuItem());
     RegisterIntrinsicClass(Application());
+    RegisterConsoleClasses();
 }
 
 ObjectHeader* getAppObject() {
