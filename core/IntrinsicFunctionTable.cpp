@@ -8,6 +8,7 @@
 #include "host/ExternalCallStrings.h"
 #include "host/IntrinsicTypes.h"
 #include "host/LookColors.h"
+#include "host/WindowLookups.h"
 #include "values/Bitwise.h"
 #include "values/ColorValues.h"
 #include "values/EndOfLine.h"
@@ -176,6 +177,12 @@ MethodEntry gIntrinsicFunctionRows[] = {
      {}, kMethodPlain, kRowAttr4, 0},
     {"HighlightColor", kColor, nullptr, 0, Function(getHilightColor, "getHilightColor"),
      {}, kMethodPlain, kRowAttr4, 0},
+    {"WindowCount", kInteger, nullptr, 0, Function(getWindowCount, "getWindowCount"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"IsCMMClick", kBoolean, nullptr, 0, Function(IsCMMClick, "IsCMMClick"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"ClearFocus", nullptr, nullptr, 0, Function(clearFocus, "clearFocus"), {},
+     kMethodPlain, kRowAttr4, 0},
     StringRow("RGB", kColor, kRGBParameters, RuntimeRGB, "RuntimeRGB"),
     StringRow("HSV", kColor, kHSVParameters, RuntimeHSV, "RuntimeHSV"),
     StringRow("CMY", kColor, kCMYParameters, RuntimeCMY, "RuntimeCMY"),

@@ -6,10 +6,13 @@
 #include <string>
 
 #include "RaisedExceptions.h"
+#include "core/DefinitionConversion.h"
 #include "host/ExternalCallStrings.h"
 #include "host/LookColors.h"
 #include "host/ShutdownContexts.h"
 #include "host/TraceLog.h"
+#include "host/WindowLookups.h"
+#include "windows/WindowList.h"
 
 namespace {
 
@@ -59,6 +62,52 @@ TEST(TraceLog, LinesAreInTheFileAfterShutdown) {
     DeleteFileA("trace.log");
     SetCurrentDirectoryA(previous);
     RemoveDirectoryA(directory.c_str());
+}
+
+// A window's controls by name: names compare without case and control arrays are "name$index".
+TEST(WindowLookups, ControlsByNameAndArrayIndex) {
+    ObjectHeader* window = RuntimeNewObject(LookupObjectDefinition(MenuItem()));
+    ObjectHeader* button = RuntimeNewObject(LookupObjectDefinition(MenuItem()));
+    ObjectHeader* second = RuntimeNewObject(LookupObjectDefinition(MenuItem()));
+    ControlNameMap controls(16);
+    controls.SetEntry(string("OKButton"), button);
+    controls.SetEntry(string("Button$2"), second);
+    EXPECT_EQ(RuntimeControlFetch(window, string("okbutton").Record()), nullptr);
+    SetWindowControlMap(window, &controls);
+    EXPECT_EQ(RuntimeControlFetch(window, string("okbutton").Record()), button);
+    EXPECT_EQ(button->refCount, 1);
+    ObjectHeader* item = RuntimeControlArrayItemReference(window, string("Button").Record(), 2);
+    EXPECT_EQ(item, second);
+    EXPECT_EQ(second->refCount, 2);
+    ReleaseObject(item);
+    EXPECT_EQ(RuntimeControlArrayItemReference(window, string("Button").Record(), 3), nullptr);
+    EXPECT_EQ(RuntimeControlReference(nullptr, string("OKButton").Record()), nullptr);
+    SetWindowControlMap(window, nullptr);
+    for (ObjectHeader* o : {window, button, second}) ReleaseObject(o);
+}
+
+TEST(WindowLookups, WindowsByIndexAndVisibility) {
+    ObjectHeader* window = RuntimeNewObject(LookupObjectDefinition(MenuItem()));
+    const int32_t before = getWindowCount();
+    RuntimeWindowRecord* record = AddRuntimeWindow(window);
+    EXPECT_EQ(getWindowCount(), before + 1);
+    ObjectHeader* found = nullptr;
+    for (int32_t i = 0; i < getWindowCount() && !found; ++i) {
+        ObjectHeader* w = getWindow(i);
+        if (w == window) found = w;
+        else ReleaseObject(w);
+    }
+    EXPECT_EQ(found, window);
+    ReleaseObject(found);
+    EXPECT_EQ(getWindow(getWindowCount()), nullptr);
+    RuntimeHideWindow(window);
+    EXPECT_FALSE(record->visible);
+    RuntimeShowWindow(window);
+    EXPECT_TRUE(record->visible);
+    RuntimeHideWindow(nullptr);
+    RemoveRuntimeWindow(window);
+    ReleaseObject(window);
+    EXPECT_FALSE(IsCMMClick());
 }
 
 }  // namespace
