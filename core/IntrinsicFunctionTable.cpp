@@ -4,7 +4,11 @@
 
 #include "ClassDefinition.h"
 #include "RuntimeDebug.h"
+#include "host/ConsoleApplication.h"
+#include "host/ExternalCallStrings.h"
 #include "host/IntrinsicTypes.h"
+#include "host/LookColors.h"
+#include "host/WindowLookups.h"
 #include "values/Bitwise.h"
 #include "values/ColorValues.h"
 #include "values/EndOfLine.h"
@@ -14,6 +18,7 @@
 #include "values/Rnd.h"
 #include "values/StringLibrary.h"
 #include "values/ExternalFunctions.h"
+#include "values/TextEncodingObjects.h"
 #include "values/TextServices.h"
 #include "values/Date.h"
 #include "values/Variant.h"
@@ -93,6 +98,16 @@ ParameterEntry kMidParameters[] = {StringParameter("source"), IntegerParameter("
 ParameterEntry kMidCountParameters[] = {StringParameter("source"), IntegerParameter("start"),
                                         IntegerParameter("length")};
 
+// Encoding parameters are typed TextEncoding when the table is loaded.
+ParameterEntry kEncodingParameters[] = {StringParameter("source"), {"encoding", nullptr, 0, 0, 0, 0}};
+ParameterEntry kTextEncodingParameters[] = {IntegerParameter("base"),
+                                            {"variant", AsType(&kIntegerType), 0, 1, 0, 0},
+                                            {"format", AsType(&kIntegerType), 0, 1, 0, 0}};
+ParameterEntry kNameParameter[] = {StringParameter("name")};
+ParameterEntry kURLParameter[] = {StringParameter("url")};
+ParameterEntry kConverterParameters[] = {{"sourceEncoding", nullptr, 0, 0, 0, 0},
+                                         {"destinationEncoding", nullptr, 0, 0, 0, 0}};
+
 // A row of the string library: a global function, or (kMethodExtends) a method of String values
 // whose first parameter is the value.
 template <typename F, size_t N>
@@ -137,9 +152,39 @@ MethodEntry gIntrinsicFunctionRows[] = {
     StringRow("ReplaceLineEndings", kString, kReplaceLineEndingsParameters,
               RuntimeReplaceLineEndings, "RuntimeReplaceLineEndings"),
     {"EndOfLine", nullptr, nullptr, 0,
-     Function(RuntimeGetEndOfLineObject, "RuntimeGetEndOfLineObject"), {}, kMethodPlain, kRowAttr4, 0},
+     Function(RuntimeGetEndOfLineObject, "RuntimeGetEndOfLineObject"),
+     {}, kMethodPlain, kRowAttr4, 0},
     {"Rnd", kDouble, nullptr, 0, Function(rnd, "rnd"), {}, kMethodPlain, kRowAttr4, 0},
+    {"Ticks", kInteger, nullptr, 0, Function(RuntimeTicks, "RuntimeTicks"),
+     {}, kMethodPlain, kRowAttr4, 0},
     {"Microseconds", kDouble, nullptr, 0, Function(RuntimeMicroseconds, "RuntimeMicroseconds"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"Beep", nullptr, nullptr, 0, Function(RuntimeBeep, "RuntimeBeep"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    StringRow("ShowURL", nullptr, kURLParameter, GlobalShowURL, "GlobalShowURL"),
+    {"FrameColor", kColor, nullptr, 0, Function(getFrameColor, "getFrameColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"FillColor", kColor, nullptr, 0, Function(getFillColor, "getFillColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"TextColor", kColor, nullptr, 0, Function(getTextColor, "getTextColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"LightTingeColor", kColor, nullptr, 0, Function(getLightTingeColor, "getLightTingeColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"DarkTingeColor", kColor, nullptr, 0, Function(getDarkTingeColor, "getDarkTingeColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"LightBevelColor", kColor, nullptr, 0, Function(getLightBevelColor, "getLightBevelColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"DarkBevelColor", kColor, nullptr, 0, Function(getDarkBevelColor, "getDarkBevelColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"DisabledTextColor", kColor, nullptr, 0, Function(GetDisabledTextColor, "GetDisabledTextColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"HighlightColor", kColor, nullptr, 0, Function(getHilightColor, "getHilightColor"),
+     {}, kMethodPlain, kRowAttr4, 0},
+    {"WindowCount", kInteger, nullptr, 0, Function(getWindowCount, "getWindowCount"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"IsCMMClick", kBoolean, nullptr, 0, Function(IsCMMClick, "IsCMMClick"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"ClearFocus", nullptr, nullptr, 0, Function(clearFocus, "clearFocus"), {},
      kMethodPlain, kRowAttr4, 0},
     StringRow("RGB", kColor, kRGBParameters, RuntimeRGB, "RuntimeRGB"),
     StringRow("HSV", kColor, kHSVParameters, RuntimeHSV, "RuntimeHSV"),
@@ -177,11 +222,36 @@ MethodEntry gIntrinsicFunctionRows[] = {
     StringRow("IsNumeric", kBoolean, kVariantValueParameter, RuntimeIsNumeric, "RuntimeIsNumeric"),
     StringRow("_NumericType", kInteger, kSourceParameter, RuntimeTypeOfNumeric,
               "RuntimeTypeOfNumeric"),
+    {"Encodings", nullptr, nullptr, 0, Function(GetEncodingsObject, "GetEncodingsObject"), {},
+     kMethodPlain, kRowAttr4, 0},
+    StringRow("Encoding", nullptr, kSourceParameter, StringGetEncoding, "StringGetEncoding"),
+    StringRow("DefineEncoding", kString, kEncodingParameters, StringSetEncoding, "StringSetEncoding"),
+    StringRow("ConvertEncoding", kString, kEncodingParameters, StringConvertEncoding,
+              "StringConvertEncoding"),
+    StringRow("GetTextEncoding", nullptr, kTextEncodingParameters, getTextEncoding,
+              "getTextEncoding"),
+    StringRow("GetInternetTextEncoding", nullptr, kNameParameter, getInternetTextEncoding,
+              "getInternetTextEncoding"),
+    StringRow("GetFontTextEncoding", nullptr, kNameParameter, getFontTextEncoding,
+              "getFontTextEncoding"),
+    StringRow("GetTextConverter", nullptr, kConverterParameters, getTextConverter,
+              "getTextConverter"),
+    StringRow("GuessJapaneseEncoding", nullptr, kSourceParameter, guessJapaneseEncoding,
+              "guessJapaneseEncoding"),
     StringRow("IsNull", kBoolean, kVariantValueParameter, IsNull, "IsNull"),
     StringRow("ParseDate", kBoolean, kParseDateParameters, parseDate, "parseDate"),
     {"GetApplicationRegistryItem", nullptr, nullptr, 0,
      Function(RuntimeGetDefaultApplicationRegistryItem, "RuntimeGetDefaultApplicationRegistryItem"),
      {}, kMethodPlain, kRowAttr4, 0},
+    StringRow("Print", nullptr, kMsgBoxParameters, RuntimeConsolePrint, "RuntimeConsolePrint"),
+    {"Input", kString, nullptr, 0, Function(RuntimeConsoleInput, "RuntimeConsoleInput"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"stdin", nullptr, nullptr, 0, Function(RuntimeGetStdIn, "RuntimeGetStdIn"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"stdout", nullptr, nullptr, 0, Function(RuntimeGetStdOut, "RuntimeGetStdOut"), {},
+     kMethodPlain, kRowAttr4, 0},
+    {"stderr", nullptr, nullptr, 0, Function(RuntimeGetStdErr, "RuntimeGetStdErr"), {},
+     kMethodPlain, kRowAttr4, 0},
     StringRow("Str", kString, kValueParameter, StringStr, "StringStr"),
     StringRow("LeftB", kString, kSourceCountParameters, StringLeft, "StringLeft"),
     StringRow("Left", kString, kSourceCountParameters, StringDBCSLeft, "StringDBCSLeft"),
@@ -253,6 +323,12 @@ MethodEntry gIntrinsicFunctionRows[] = {
     StringRow("Len", kInteger, kSourceParameter, StringDBCSLen, "StringDBCSLen", kMethodExtends),
     StringRow("AscB", kInteger, kSourceParameter, StringAsc, "StringAsc", kMethodExtends),
     StringRow("Asc", kInteger, kSourceParameter, StringDBCSAsc, "StringDBCSAsc", kMethodExtends),
+    StringRow("Encoding", nullptr, kSourceParameter, StringGetEncoding, "StringGetEncoding",
+              kMethodExtends),
+    StringRow("DefineEncoding", kString, kEncodingParameters, StringSetEncoding, "StringSetEncoding",
+              kMethodExtends),
+    StringRow("ConvertEncoding", kString, kEncodingParameters, StringConvertEncoding,
+              "StringConvertEncoding", kMethodExtends),
     StringRow("CDbl", kDouble, kSourceParameter, runCDbl, "runCDbl", kMethodExtends),
     StringRow("Val", kDouble, kSourceParameter, StringVal, "StringVal", kMethodExtends),
     StringRow("Split", kStringArray, kSplitParameters, StringSplit, "StringSplit", kMethodExtends),
@@ -287,6 +363,16 @@ const ClassTypedResult kClassTypedResults[] = {
     {"Screen", ScreenClass},
     {"NewMemoryBlock", GetMemoryBlockDefinition},
     {"GetApplicationRegistryItem", GetRegistryItemDefinition},
+    {"Encodings", GetEncodingsDefinition},
+    {"Encoding", GetTextEncodingDefinition},
+    {"GetTextEncoding", GetTextEncodingDefinition},
+    {"GetInternetTextEncoding", GetTextEncodingDefinition},
+    {"GetFontTextEncoding", GetTextEncodingDefinition},
+    {"GetTextConverter", GetTextConverterDefinition},
+    {"GuessJapaneseEncoding", GetTextEncodingDefinition},
+    {"stdin", StandardInputStream},
+    {"stdout", StandardOutputStream},
+    {"stderr", StandardOutputStream},
 };
 
 struct ClassTypedParameter {
@@ -297,6 +383,9 @@ struct ClassTypedParameter {
 const ClassTypedParameter kClassTypedParameters[] = {
     {&kVariantValueParameter[0], GetVariantDefinition},
     {&kParseDateParameters[1], GetDateDefinition},
+    {&kEncodingParameters[1], GetTextEncodingDefinition},
+    {&kConverterParameters[0], GetTextEncodingDefinition},
+    {&kConverterParameters[1], GetTextEncodingDefinition},
 };
 
 }  // namespace

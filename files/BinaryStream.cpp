@@ -4,8 +4,8 @@
 #include <cstring>
 #include <utility>
 
-#include "EncodingObjectsStandIn.h"
 #include "MemoryBlockStream.h"
+#include "values/TextEncodingObjects.h"
 #include "MemoryStream.h"
 #include "StreamText.h"
 #include "core/DefinitionConversion.h"
@@ -137,7 +137,8 @@ const ClassRows kBinaryStreamRows = {
 
 ObjectDefinition* GetBinaryStreamDefinition() {
     static ObjectDefinition definition;
-    kEncodingParameter[0].parameterType = kReadParameters[1].parameterType = TextEncodingType();
+    kEncodingParameter[0].parameterType = kReadParameters[1].parameterType =
+        GetTextEncodingDefinition()->AsType();
     kMemoryBlockCtorParameters[0].parameterType = GetMemoryBlockDefinition()->AsType();
     return FillClassDefinition(definition, kBinaryStreamRows);
 }

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "EncodingObjectsStandIn.h"
+#include "values/TextEncodingObjects.h"
 #include "StreamText.h"
 #include "core/DefinitionConversion.h"
 #include "core/FailureReport.h"
@@ -148,7 +148,7 @@ const ClassRows kTextOutputRows = {
 ObjectDefinition* GetTextInputStreamDefinition() {
     static ObjectDefinition definition;
     kTextInputProperties[0].type = kEncodingParameter[0].parameterType =
-        kReadParameters[1].parameterType = TextEncodingType();
+        kReadParameters[1].parameterType = GetTextEncodingDefinition()->AsType();
     return FillClassDefinition(definition, kTextInputRows);
 }
 

@@ -26,7 +26,11 @@
 #include "values/Bitwise.h"
 #include "values/Blowfish.h"
 #include "values/Date.h"
+#include "host/ConsoleApplication.h"
+#include "values/Collection.h"
 #include "values/Dictionary.h"
+#include "values/ObjectCursor.h"
+#include "values/TextEncodingObjects.h"
 #include "values/EndOfLine.h"
 #include "values/MemoryBlock.h"
 #include "values/Random.h"
@@ -405,6 +409,12 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetMemoryBlockDefinition());
     RegisterIntrinsicClass(GetVariantDefinition());
     RegisterIntrinsicClass(GetDictionaryDefinition());
+    RegisterIntrinsicClass(GetCollectionDefinition());
+    RegisterIntrinsicClass(GetCollectionElementDefinition());
+    RegisterIntrinsicClass(GetObjectCursorDefinition());
+    RegisterIntrinsicClass(GetTextEncodingDefinition());
+    RegisterIntrinsicClass(GetTextConverterDefinition());
+    RegisterIntrinsicClass(GetEncodingsDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
     RegisterIntrinsicClass(GetRGBSurfaceDefinition());
@@ -419,6 +429,7 @@ void CreateApplicationClass() {
     RegisterBindingInterfaces();
     RegisterDatabaseClasses();
     RegisterIntrinsicClass(Application());
+    RegisterConsoleClasses();
 }
 
 ObjectHeader* getAppObject() {

@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "core/GuardedMemory.h"
+#include "core/Exceptions.h"
 #include "files/OSTypeText.h"
+#include "files/ShellOpen.h"
 #include "host/TickCount.h"
 
 namespace {
@@ -68,5 +70,14 @@ void RuntimeCompleteParamScriptExecute() {}
 void* RuntimeScriptFunction() { return nullptr; }
 void* RuntimeStartParamScript() { return nullptr; }
 void* RuntimeCompleteParamScriptFunction() { return nullptr; }
+
+void GlobalShowURL(StringRecord* url) { ShellOpenURL(string(url)); }
+void RuntimeNilObject() { RaiseNilObjectException(); }
+ObjectHeader* newAppleEventObject() { return nullptr; }
+ObjectHeader* getAppleEventTarget() { return nullptr; }
+ObjectHeader* newAppleEventTarget() { return nullptr; }
+ObjectHeader* getSystemObject() { return nullptr; }
+ObjectHeader* RuntimeProjectObject(int32_t) { return nullptr; }
+ObjectHeader* RuntimePictureReference(int32_t) { return nullptr; }
 
 }  // extern "C"

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/ObjectModel.h"
 #include "core/RuntimeString.h"
 
 extern "C" {
@@ -33,4 +34,18 @@ void RuntimeCompleteParamScriptExecute();
 void* RuntimeScriptFunction();
 void* RuntimeStartParamScript();
 void* RuntimeCompleteParamScriptFunction();
+
+// Opens the URL or document with the shell's "open" verb.
+void GlobalShowURL(StringRecord* url);
+// Raises NilObjectException.
+void RuntimeNilObject();
+// There are no Apple events on this platform: each answers nil.
+ObjectHeader* newAppleEventObject();
+ObjectHeader* getAppleEventTarget();
+ObjectHeader* newAppleEventTarget();
+// Nil until the System module class exists.
+ObjectHeader* getSystemObject();
+// Nothing fills the table of project objects and pictures: every index answers nil.
+ObjectHeader* RuntimeProjectObject(int32_t index);
+ObjectHeader* RuntimePictureReference(int32_t index);
 }

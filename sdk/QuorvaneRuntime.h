@@ -298,6 +298,22 @@ QV_STATIC_ASSERT(sizeof(RuntimeExceptionObject) == 32, "exception instance size"
 QV_STATIC_ASSERT(offsetof(RuntimeExceptionObject, message) == 28, "Message offset");
 #endif
 
+/* The hook records compiled code builds and RuntimeFindHookCode walks: a chain of nodes, each
+ * with a count of entries that follow it, each entry a key and the code bound to it. */
+typedef struct HookEntry {
+    int32_t key;
+    void* code;
+} HookEntry;
+
+typedef struct HookNode {
+    struct HookNode* next; /* null ends the chain */
+    int32_t entryCount;
+    HookEntry entries[1]; /* entryCount of them */
+} HookNode;
+
+QV_STATIC_ASSERT(sizeof(HookEntry) == 2 * sizeof(void*), "HookEntry layout");
+QV_STATIC_ASSERT(offsetof(HookNode, entries) == 2 * sizeof(void*), "HookNode layout");
+
 #define kHandlerMarkerWord 0x411u
 #define kTryBeginMarkerWord 0x412u
 #define kTryEndMarkerWord 0x413u

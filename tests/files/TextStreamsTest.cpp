@@ -8,6 +8,7 @@
 #include "core/ObjectModel.h"
 #include "files/MemoryStream.h"
 #include "files/TextStreams.h"
+#include "values/TextEncodingObjects.h"
 
 #undef EOF
 
@@ -47,6 +48,22 @@ TEST(TextInputStream, CrLfAndCrLfEachEndOneLine) {
     EXPECT_TRUE(input.EOF());
     EXPECT_EQ(input.Line(), "");
     EXPECT_TRUE(input.EOF());
+}
+
+// A new stream's Encoding is the UTF-8 object, which tags what is read unless a read names
+// another encoding.
+TEST(TextInputStream, EncodingPropertyTagsReads) {
+    TextInput input("one\ntwo\nthree");
+    ObjectHeader* utf8 = GetEncodingObjectFromCode(kEncodingUTF8);
+    EXPECT_EQ(reinterpret_cast<TextInputStreamObject*>(input.object)->Encoding, utf8);
+    EXPECT_EQ(string::Adopt(TextInputStreamReadLine(input.object, nullptr)).Encoding(),
+              kEncodingUTF8);
+    ObjectHeader* latin = GetEncodingObjectFromCode(0x500);
+    EXPECT_EQ(string::Adopt(TextInputStreamReadLine(input.object, latin)).Encoding(), 0x500u);
+    EXPECT_EQ(string::Adopt(TextInputStreamReadAll(input.object, nullptr)).Encoding(),
+              kEncodingUTF8);
+    ReleaseObject(latin);
+    ReleaseObject(utf8);
 }
 
 // Lines that cross the 1024-byte buffer: a CR as its last byte takes the LF of the next fill, and

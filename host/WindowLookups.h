@@ -1,0 +1,43 @@
+// The global functions through which compiled code finds windows, controls and menu items by name
+// or index, and shows, hides, closes and focuses windows.
+//
+// The window system's stand-in has no Window class yet, so this file keeps what the window object
+// will hold: each window's map of controls by name is set here with SetWindowControlMap, and the
+// contextual-click flag with SetContextualMenuClick. Until windows have panes and native handles,
+// showing and hiding only set the window list's visible flag, a modal show returns at once (no
+// pane is ever shown), focusing a window does nothing, and
+// WindowToWindowPtr answers null.
+#pragma once
+
+#include <cstdint>
+
+#include "core/ObjectModel.h"
+#include "core/RuntimeString.h"
+#include "core/StringMap.h"
+
+using ControlNameMap = StringMap<ObjectHeader*>;
+
+// The window's map of controls by name (not owned; null removes it).
+void SetWindowControlMap(ObjectHeader* window, ControlNameMap* controls);
+void SetContextualMenuClick(bool contextual);
+
+extern "C" {
+// No reference is added.
+ObjectHeader* RuntimeControlFetch(ObjectHeader* window, StringRecord* name);
+// These add a reference for the caller.
+ObjectHeader* RuntimeControlReference(ObjectHeader* window, StringRecord* name);
+ObjectHeader* RuntimeControlArrayItemReference(ObjectHeader* window, StringRecord* name,
+                                               int32_t index);
+int32_t getWindowCount();
+ObjectHeader* getWindow(int32_t index);
+ObjectHeader* RuntimeMenuReference(StringRecord* name);
+void RuntimeShowAsWindow(ObjectHeader* window);
+void RuntimeShowWindow(ObjectHeader* window);
+void RuntimeHideWindow(ObjectHeader* window);
+void RuntimeCloseWindow(ObjectHeader* window);
+void RuntimeShowModal(ObjectHeader* window);
+void formSetFocus(ObjectHeader* window);
+void clearFocus();
+void* WindowToWindowPtr(ObjectHeader* window);
+bool IsCMMClick();
+}
