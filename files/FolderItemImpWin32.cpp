@@ -44,25 +44,22 @@ EntryData Search(const string& path, bool root) {
         return entry;
     }
     const SystemPath native(path);
+    // The wide and ANSI find records hold the same fields before the name.
+    const auto take = [&entry](const auto& data) {
+        entry.attributes = data.dwFileAttributes;
+        entry.created = data.ftCreationTime;
+        entry.written = data.ftLastWriteTime;
+        entry.sizeLow = data.nFileSizeLow;
+    };
     HANDLE search;
     if (native.IsWide()) {
         WIN32_FIND_DATAW data;
         search = FindFirstFileW(native.Wide(), &data);
-        if (search != INVALID_HANDLE_VALUE) {
-            entry.attributes = data.dwFileAttributes;
-            entry.created = data.ftCreationTime;
-            entry.written = data.ftLastWriteTime;
-            entry.sizeLow = data.nFileSizeLow;
-        }
+        if (search != INVALID_HANDLE_VALUE) take(data);
     } else {
         WIN32_FIND_DATAA data;
         search = FindFirstFileA(native.Ansi(), &data);
-        if (search != INVALID_HANDLE_VALUE) {
-            entry.attributes = data.dwFileAttributes;
-            entry.created = data.ftCreationTime;
-            entry.written = data.ftLastWriteTime;
-            entry.sizeLow = data.nFileSizeLow;
-        }
+        if (search != INVALID_HANDLE_VALUE) take(data);
     }
     if (search == INVALID_HANDLE_VALUE) return entry;
     FindClose(search);

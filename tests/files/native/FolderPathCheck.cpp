@@ -6,16 +6,9 @@
 
 #include "files/FileTypeRules.h"
 #include "files/Win32PathText.h"
+#include "NativeCheck.h"
 
 namespace {
-
-int failures = 0;
-
-void Check(bool ok, const char* what, std::string_view input) {
-    if (ok) return;
-    ++failures;
-    std::printf("FAIL %s: %.*s\n", what, static_cast<int>(input.size()), input.data());
-}
 
 template <size_t N>
 std::string Bytes(const char (&text)[N]) {
