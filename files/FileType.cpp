@@ -1,8 +1,22 @@
 #include "FileType.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FileTypeRules.h"
+#include "PathMarshalling.h"
+#include "core/FailureReport.h"
+#include "core/Platform.h"
+#include "values/EncodingConversion.h"
+
 namespace {
 
 FileType* sFileTypeList = nullptr;
+constexpr uint32_t kUnknownCode = 0x3F3F3F3F;  // "????"
 
 bool EndsWithNoCase(const string& text, const char* ending, int32_t endingLength) {
     if (endingLength > text.Length()) return false;
@@ -49,3 +63,81 @@ extern "C" FileType* RuntimeRegisterFileType(StringRecord* name, StringRecord* m
     last->next = added;
     return last;
 }
+
+void FileType::GetCodes(uint32_t* typeCode, uint32_t* creatorCode) const {
+    const auto code = [](const string& text) {
+        if (text.IsEmpty()) return kUnknownCode;
+        uint32_t value = 0x20202020;
+        std::memcpy(&value, text.CString(), text.Length() < 4 ? text.Length() : 4);
+        return value;
+    };
+    *typeCode = code(macType);
+    *creatorCode = code(macCreator);
+}
+
+string FileTypeNameForFile(const string& fileName) {
+    const FileType* best = nullptr;
+    int32_t bestScore = 0;
+    for (const FileType* type = sFileTypeList; type; type = type->next) {
+        const int32_t score = type->MatchFileName(fileName);
+        if (score > bestScore) {
+            best = type;
+            bestScore = score;
+        }
+    }
+    if (best) return best->name;
+    string empty;
+    empty.SetEncoding(kEncodingASCII);
+    return empty;
+}
+
+void ParseFileTypeList(const string& names, SimpleVector<FileType*>* types) {
+    if (!types) {
+        ReportAssertion("fileTypes", 999, "outTypeList");
+        return;
+    }
+    types->mCount = 0;
+    const std::string_view list = TextView(names);
+    size_t position = 0;
+    std::string_view name;
+    while (NextTypeName(list, &position, &name))
+        if (FileType* type = FindFileType(Utf8Text(std::string(name)))) types->push_back(type);
+}
+
+void BuildDialogFilter(const string& names, string* filter, string* defaultExtension) {
+    std::vector<FileTypeFields> types;
+    for (const FileType* type = sFileTypeList; type; type = type->next)
+        types.push_back({TextView(type->name), TextView(type->extensions), TextView(type->macCreator)});
+    std::string extension(TextView(*defaultExtension));
+    const std::string text = BuildDialogFilterText(
+        TextView(names), types,
+        [](std::string_view a, std::string_view b) {
+            return string::CompareNoCase(Utf8Text(std::string(a)), Utf8Text(std::string(b))) == 0;
+        },
+        &extension);
+    *filter = text.empty() ? string() : Utf8Text(text);
+    if (extension != TextView(*defaultExtension)) *defaultExtension = Utf8Text(extension);
+}
+
+bool ApplyFileExtension(string* name, const string& allowed, const string& extension, int32_t maximum) {
+    std::string text(TextView(*name));
+    if (!ApplyFileExtensionText(&text, TextView(allowed), TextView(extension), maximum)) return false;
+    const uint32_t encoding = name->Encoding();
+    string result;
+    result.SetBytes(text.data(), static_cast<int32_t>(text.size()));
+    result.SetEncoding(encoding);
+    *name = result;
+    return true;
+}
+
+extern "C" void RuntimeDeregisterFileType(StringRecord* name) {
+    const string wanted(name);
+    for (FileType** link = &sFileTypeList; *link; link = &(*link)->next) {
+        if (string::CompareNoCase((*link)->name, wanted) != 0) continue;
+        FileType* removed = *link;
+        *link = removed->next;
+        delete removed;
+        return;
+    }
+}
+

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "FolderItemImpWin32.h"
 #include "core/DefinitionConversion.h"
 #include "core/FailureReport.h"
 #include "host/IntrinsicTypes.h"
@@ -62,7 +63,7 @@ void FolderItemDestructor(ObjectHeader* item) {
 }
 
 ObjectHeader* getTemporaryItemsFolder() {
-    return NewFolderItemForImp(FolderItemImp::FindFolder(kTemporaryFolderCode));
+    return NewFolderItemForImp(FolderItemImp::FindSpecialFolder(kTemporaryFolderCode));
 }
 
 ObjectHeader* getTemporaryFolderItem() { return NewFolderItemForImp(FolderItemImp::NewTemporaryFile()); }

@@ -52,7 +52,7 @@ bool IsAVI(const ResourceEntry& entry) {
 // yet, so that neither another resource's file nor somebody else's is overwritten, or later
 // deleted with the list.
 FolderItemImp* CreateUniqueTemporaryFile(const char* extension, ByteStream** stream) {
-    FolderItemImp* folder = FolderItemImp::FindFolder(kTemporaryFolderCode);
+    FolderItemImp* folder = FolderItemImp::FindSpecialFolder(kTemporaryFolderCode);
     if (!folder) return nullptr;
     FolderItemImp* file = nullptr;
     const int32_t first = TickSeededRandom();

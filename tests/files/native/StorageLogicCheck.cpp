@@ -8,16 +8,9 @@
 
 #include "files/RegistryPath.h"
 #include "files/VarInt.h"
+#include "NativeCheck.h"
 
 namespace {
-
-int failures = 0;
-
-void Check(bool ok, const char* what, std::string_view input) {
-    if (ok) return;
-    ++failures;
-    std::printf("FAIL %s: %.*s\n", what, static_cast<int>(input.size()), input.data());
-}
 
 void CheckVarInt(int32_t value) {
     uint8_t bytes[kVarIntMaxBytes];
