@@ -403,7 +403,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(KeyboardClass());
     RegisterIntrinsicClass(ScreenClass());
     RegisterIntrinsicClass(MDIWindow());
-    RegisterIntrinsicClass(MenuItem());
+    RegisterMenuClasses();
     RegisterIntrinsicClass(Application());
 }
 
