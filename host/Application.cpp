@@ -425,7 +425,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(KeyboardClass());
     RegisterIntrinsicClass(ScreenClass());
     RegisterIntrinsicClass(MDIWindow());
-    RegisterIntrinsicClass(MenuItem());
+    RegisterMenuClasses();
     RegisterBindingInterfaces();
     RegisterDatabaseClasses();
     RegisterIntrinsicClass(Application());

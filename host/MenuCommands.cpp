@@ -26,17 +26,6 @@ void EnableMenuTree(ObjectHeader* bar, ObjectHeader* window) {
 
 }  // namespace
 
-bool HandleMenuCommand(bool fromKeyboard, int32_t commandId) {
-    ObjectHeader* bar = WindowMenuBar(GetActiveWindowObject());
-    if (!bar) bar = ApplicationMenuBar();
-    if (!bar) return false;
-    ObjectHeader* item = FindByCommandId(bar, commandId);
-    if (!item) return false;
-    const bool ran = RuntimeMenuItemClick(item, fromKeyboard, nullptr);
-    RuntimeUnlockObject(item);
-    return ran;
-}
-
 ObjectHeader* MenuBarForEnabling() { return GetActiveWindowObject(); }
 
 void UpdateMenuItems(bool modal, ObjectHeader* window) {
@@ -70,7 +59,7 @@ void UpdateMenuItems(bool modal, ObjectHeader* window) {
 }
 
 void DisableMenuTree(ObjectHeader* item) {
-    MenuItemImp* imp = MenuItemImplementation(item);
+    Win32Menu* imp = MenuItemImplementation(item);
     if (!item || !imp) return ReportAssertion(kSource, __LINE__, "item");
     if (imp->ChildCount() > 0)
         imp->Enable();
@@ -98,7 +87,7 @@ void EnableMenuTreeHandlers(ObjectHeader* root, ObjectHeader* window) {
     worklist.push_back(root);
     for (uint32_t next = 0; next < worklist.size(); ++next) {
         ObjectHeader* item = worklist[next];
-        MenuItemImp* imp = MenuItemImplementation(item);
+        Win32Menu* imp = MenuItemImplementation(item);
         if (!imp) continue;
         for (int32_t i = 0; i < imp->ChildCount(); ++i) worklist.push_back(imp->ChildAt(i));
         if (!imp->autoEnable) continue;
@@ -112,7 +101,7 @@ void EnableMenuTreeHandlers(ObjectHeader* root, ObjectHeader* window) {
 
 void FireMenuTreeEnableEvents(ObjectHeader* item) {
     if (!item) return ReportAssertion(kSource, __LINE__, "item");
-    MenuItemImp* imp = MenuItemImplementation(item);
+    Win32Menu* imp = MenuItemImplementation(item);
     if (!imp) return ReportAssertion(kSource, __LINE__, "item->mImp");
     auto enableMenu = reinterpret_cast<void (*)(ObjectHeader*)>(
         FindEventInstance(item, MenuItemEnableMenuEvent()));

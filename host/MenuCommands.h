@@ -1,15 +1,13 @@
 // Menu enabling and menu commands: before a menu is shown or a shortcut matched, every leaf item
 // is disabled, enabled again when some handler exists for it, and then the application's
 // EnableMenu and EnableMenuItems events adjust the result. A chosen Windows menu command is turned
-// back into its menu item and run.
+// back into its menu item and run by HandleMenuCommand (windows/MenuItemClass.h).
 #pragma once
 
 #include <cstdint>
 
 #include "core/ObjectModel.h"
-
-// Runs the menu item of a Windows command id; whether a handler ran.
-bool HandleMenuCommand(bool fromKeyboard, int32_t commandId);
+#include "windows/MenuItemClass.h"
 
 // Menu enabling for the window (null: the active runtime window). With the modal flag true only
 // the disabling pass runs on the window's bar and the Application's own events do not fire.

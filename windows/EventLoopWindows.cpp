@@ -8,6 +8,4 @@ void ShowDeferredWindows() {}
 
 void CloseAllViewWindows() { CloseAllWindows(); }
 
-bool TranslateKeyMessage(MSG*) { return false; }
-
 bool TranslateMDIAccelerators(MSG*) { return false; }

@@ -1,15 +1,15 @@
 // The window services the event loop calls: the window list, deferred showing, closing every
 // window at the end of the loop, the window pane of a native window and the keyboard
-// pre-translation.
+// pre-translation (KeyboardShortcuts.h).
 //
 // A stand-in for the window system: the list and closing are those of the window-list stand-in
-// (WindowList.h); there is nothing to show. It lacks Window
-// objects and their panes, the keyboard pre-translation (menu, button and pane shortcuts, Tab focus
-// moves, Enter and Esc) and the MDI frame: nothing here consumes a message.
+// (WindowList.h); there is nothing to show. It lacks Window objects and their panes and the MDI
+// frame, whose accelerators consume nothing.
 #pragma once
 
 #include <windows.h>
 
+#include "windows/KeyboardShortcuts.h"
 #include "windows/Pane.h"
 
 // True exactly when no runtime window exists.
@@ -20,9 +20,6 @@ void ShowDeferredWindows();
 
 // Closes every window of the list until it is empty.
 void CloseAllViewWindows();
-
-// The keyboard pre-translation of WM_KEYDOWN and WM_SYSKEYDOWN; true when it consumed the message.
-bool TranslateKeyMessage(MSG* message);
 
 // In MDI mode, the MDI client's system accelerators; true when they consumed the message.
 bool TranslateMDIAccelerators(MSG* message);

@@ -6,6 +6,7 @@
 #include "host/EventLoop.h"
 #include "windows/Keyboard.h"
 #include "windows/Pane.h"
+#include "windows/PopupMenuTracking.h"
 #include "windows/WindowMessages.h"
 
 namespace {
@@ -73,7 +74,7 @@ HBRUSH ControlColorBrush(SubPane* pane, HDC dc) {
     return sPaneColorBrush;
 }
 
-LRESULT CALLBACK PaneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK PaneWindowProcBody(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT reflected = 0;
     if (ReflectChildMessage(window, message, wParam, lParam, reflected)) return reflected;
     RecordCurrentEvent(window, message, wParam, lParam);
@@ -102,6 +103,10 @@ LRESULT CALLBACK PaneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
     }
     return DefWindowProcAW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PaneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcFramed(PaneWindowProcBody, window, message, wParam, lParam);
 }
 
 }  // namespace

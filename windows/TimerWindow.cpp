@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "PopupMenuTracking.h"
 #include "core/SimpleVector.h"
 
 namespace {
@@ -36,12 +37,16 @@ void TimerFired(int32_t id) {
     if (index >= 0) sEntries.mBuf[index].busy = false;
 }
 
-LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TimerWindowProcBody(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER) {
         TimerFired(static_cast<int32_t>(wParam));
         return 1;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcFramed(TimerWindowProcBody, window, message, wParam, lParam);
 }
 
 }  // namespace

@@ -18,35 +18,6 @@ int32_t IndexOfWindow(ObjectHeader* window) {
     return -1;
 }
 
-constexpr int32_t kMenuItemImpOffset = kObjectHeaderSize;
-
-EventDefinition* sActionEvent = nullptr;
-EventDefinition* sEnableMenuEvent = nullptr;
-
-EventEntry kMenuItemEvents[] = {
-    {0, "Action", "", "Boolean", &sActionEvent, 0},
-    {0, "EnableMenu", "", "", &sEnableMenuEvent, 0},
-};
-
-void MenuItemInitializer(ObjectHeader* item) {
-    *FieldAt<MenuItemImp*>(item, kMenuItemImpOffset) = new MenuItemImp;
-}
-
-void MenuItemFinalizer(ObjectHeader* item) {
-    MenuItemImp*& imp = *FieldAt<MenuItemImp*>(item, kMenuItemImpOffset);
-    delete imp;
-    imp = nullptr;
-}
-
-const ClassRows kMenuItemRows = {
-    .className = "MenuItem",
-    .superclass = nullptr,
-    .objectSize = kObjectHeaderSize + static_cast<int32_t>(sizeof(void*)),
-    .initializer = Function(MenuItemInitializer, "MenuItemInitializer"),
-    .finalizer = Function(MenuItemFinalizer, "MenuItemFinalizer"),
-    .events = kMenuItemEvents,
-};
-
 const ClassRows kMDIWindowRows = {
     .className = "MDIWindow",
     .superclass = nullptr,
@@ -162,64 +133,4 @@ int32_t TrayItemCount() { return static_cast<int32_t>(sTrayItems.size()); }
 ObjectDefinition* MDIWindow() {
     static ObjectDefinition definition;
     return FillClassDefinition(definition, kMDIWindowRows);
-}
-
-// --- menus ---
-
-MenuItemImp::~MenuItemImp() {
-    while (children.size() > 0) RuntimeUnlockObject(children.pop_back());
-}
-
-ObjectHeader* MenuItemImp::ChildAt(int32_t index) const {
-    if (index < 0 || index >= ChildCount()) return nullptr;
-    ObjectHeader* child = children[index];
-    RuntimeLockObject(child);
-    return child;
-}
-
-ObjectDefinition* MenuItem() {
-    static ObjectDefinition definition;
-    return FillClassDefinition(definition, kMenuItemRows);
-}
-
-EventDefinition* MenuItemActionEvent() {
-    MenuItem();
-    return sActionEvent;
-}
-
-EventDefinition* MenuItemEnableMenuEvent() {
-    MenuItem();
-    return sEnableMenuEvent;
-}
-
-MenuItemImp* MenuItemImplementation(ObjectHeader* item) {
-    if (!item) return nullptr;
-    return *FieldAt<MenuItemImp*>(item, kMenuItemImpOffset);
-}
-
-void AppendMenuChild(ObjectHeader* parent, ObjectHeader* child) {
-    MenuItemImp* imp = MenuItemImplementation(parent);
-    if (!imp || !child) return;
-    RuntimeLockObject(child);
-    imp->children.push_back(child);
-}
-
-ObjectHeader* FindByCommandId(ObjectHeader* menuBar, int32_t commandId) {
-    MenuItemImp* imp = MenuItemImplementation(menuBar);
-    if (!imp) return nullptr;
-    if (imp->commandId == commandId && commandId != 0) {
-        RuntimeLockObject(menuBar);
-        return menuBar;
-    }
-    for (int32_t i = 0; i < imp->ChildCount(); ++i)
-        if (ObjectHeader* found = FindByCommandId(imp->children[i], commandId)) return found;
-    return nullptr;
-}
-
-extern "C" bool RuntimeMenuItemClick(ObjectHeader* item, bool, void*) {
-    auto action = reinterpret_cast<bool (*)(ObjectHeader*)>(
-        FindEventInstance(item, MenuItemActionEvent()));
-    if (!action) return false;
-    action(item);
-    return true;
 }

@@ -1,9 +1,9 @@
 // Stand-in for the parts of the window system that the Application object, the unhandled-exception
 // report and menu enabling use. It lacks native windows, panes, the focus chain, tooltips, the MDI
-// frame and client, tray icons and native menus: a window is a window object entered with
+// frame and client and tray icons: a window is a window object entered with
 // AddRuntimeWindow together with callbacks for its CancelClose, Close and EnableMenuItems events,
 // "active" is whichever window SetActiveRuntimeWindow named, and a menu is a tree of MenuItem
-// objects whose enabled state is a flag.
+// objects (MenuItemClass.h).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "core/ObjectModel.h"
 #include "core/SimpleVector.h"
 #include "core/StringMap.h"
+#include "windows/MenuItemClass.h"
 
 // --- window objects ---
 
@@ -77,35 +78,3 @@ int32_t TrayItemCount();
 
 // The class of the Application's MDI window: no members of its own here.
 ObjectDefinition* MDIWindow();
-
-// --- menus ---
-
-struct MenuItemImp : RuntimeAllocated {
-    ~MenuItemImp();
-    int32_t ChildCount() const { return static_cast<int32_t>(children.size()); }
-    // The child with a reference for the caller.
-    ObjectHeader* ChildAt(int32_t index) const;
-    void Enable() { enabled = true; }
-    void Disable() { enabled = false; }
-    const string& GetName() const { return name; }
-
-    string name;
-    bool enabled = true;
-    bool autoEnable = true;
-    int32_t commandId = 0;
-    SimpleVector<ObjectHeader*> children;  // one reference each
-};
-
-// MenuItem with the events Action and EnableMenu; its one field is the implementation.
-ObjectDefinition* MenuItem();
-EventDefinition* MenuItemActionEvent();
-EventDefinition* MenuItemEnableMenuEvent();
-MenuItemImp* MenuItemImplementation(ObjectHeader* item);
-void AppendMenuChild(ObjectHeader* parent, ObjectHeader* child);
-// The item of a command id in the tree, with a reference for the caller; null when none.
-ObjectHeader* FindByCommandId(ObjectHeader* menuBar, int32_t commandId);
-
-extern "C" {
-// Fires the item's Action and returns whether it has one; the stand-in consults no handler map.
-bool RuntimeMenuItemClick(ObjectHeader* item, bool fromKeyboard, void* reserved);
-}

@@ -72,13 +72,10 @@ protected:
         SetMDIMode(false);
     }
 
-    ObjectHeader* Item(ClassRecord* cls, const char* name, ObjectHeader* parent = nullptr,
-                       int32_t command = 0) {
+    ObjectHeader* Item(ClassRecord* cls, const char* name, ObjectHeader* parent = nullptr) {
         ObjectHeader* item = RuntimeNewObject(cls);
-        MenuItemImp* imp = MenuItemImplementation(item);
-        imp->name = string(name);
-        imp->commandId = command;
-        if (parent) AppendMenuChild(parent, item);
+        MenuItemImplementation(item)->SetName(string(name));
+        if (parent) MenuItemImplementation(parent)->Append(item);
         items.push_back(item);
         return item;
     }
@@ -89,9 +86,9 @@ protected:
     ObjectHeader* BuildBar() {
         ObjectHeader* bar = Item(plain, "Bar");
         file = Item(plain, "File", bar);
-        open = Item(plain, "FileOpen", file, 101);
-        save = Item(plain, "FileSave", file, 102);
-        quit = Item(acting, "Quit", file, 103);
+        open = Item(plain, "FileOpen", file);
+        save = Item(plain, "FileSave", file);
+        quit = Item(acting, "Quit", file);
         manual = Item(enabling, "Manual", file);
         MenuItemImplementation(manual)->autoEnable = false;
         off = Item(acting, "Off", file);
@@ -186,19 +183,24 @@ TEST_F(MenuEnabling, CommandRunsTheItemOfTheRelevantBar) {
     items.push_back(window);
     AddRuntimeWindow(window);
     SetActiveRuntimeWindow(window);
-    EXPECT_TRUE(HandleMenuCommand(false, 103));
-    EXPECT_EQ(sEvents, std::vector<std::string>{"Quit.Action"});
-    EXPECT_FALSE(HandleMenuCommand(false, 999));  // no such item
-    EXPECT_FALSE(HandleMenuCommand(true, 101));   // an item without Action of its own
-    EXPECT_EQ(quit->refCount, 2);                 // the found item's reference was dropped
+    const int32_t quitId = MenuItemImplementation(quit)->commandId;
+    const int32_t quitRefs = quit->refCount;
+    EXPECT_TRUE(HandleMenuCommand(false, quitId));
+    EXPECT_EQ(sEvents[0], "Quit.Action");
+    EXPECT_FALSE(HandleMenuCommand(false, 9999));  // no such item
+    // An item without Action of its own or a handler.
+    EXPECT_FALSE(HandleMenuCommand(true, MenuItemImplementation(manual)->commandId));
+    EXPECT_EQ(quit->refCount, quitRefs);  // the found item's reference was dropped
 
     // The window's own bar takes precedence.
     ObjectHeader* windowBar = Item(plain, "WindowBar");
-    Item(acting, "Other", windowBar, 103);
+    ObjectHeader* other = Item(acting, "Other", windowBar);
     FindRuntimeWindow(window)->menuBar = windowBar;
     sEvents.clear();
-    EXPECT_TRUE(HandleMenuCommand(false, 103));
-    EXPECT_EQ(sEvents, std::vector<std::string>{"Other.Action"});
+    EXPECT_TRUE(HandleMenuCommand(false, MenuItemImplementation(other)->commandId));
+    EXPECT_EQ(sEvents[0], "Other.Action");
+    sEvents.clear();
+    EXPECT_FALSE(HandleMenuCommand(false, quitId));  // not on the window's bar
 }
 
 }  // namespace

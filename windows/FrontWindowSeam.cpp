@@ -1,0 +1,30 @@
+#include "FrontWindowSeam.h"
+
+#include "Pane.h"
+#include "WindowList.h"
+#include "WindowMessages.h"
+
+namespace front_window_seam {
+
+WindowPane* ActiveWindowPane() {
+    HWND active = GetActiveWindow();
+    if (!active) active = GetForegroundWindow();
+    return FindWindowPaneForHWND(active);
+}
+
+bool IsModal(WindowPane* window) {
+    if (!window) return false;
+    const int32_t kind = window->kind;
+    return kind == 2 || kind == 3 || kind == 5 || kind == 10;
+}
+
+bool IsKeyWindowOrFloating(WindowPane* window) {
+    if (!window) return false;
+    if (window == ActiveWindowPane()) return true;
+    const int32_t kind = window->kind;
+    return kind == 1 || kind == 7 || kind == 9;
+}
+
+ObjectHeader* LanguageWindowOf(WindowPane*) { return GetActiveWindowObject(); }
+
+}  // namespace front_window_seam
