@@ -664,7 +664,9 @@ int main(int argc, char** argv) {
     DamagedFiles();
     for (uint32_t seed = 1; seed <= 3; ++seed) {
         const int reports = gReports;
-        const std::string difference = RunStorageModel(seed, seed == 1 ? 20000 : 6000, seed == 2 ? 8 : 64);
+        const std::string difference =
+            RunStorageModel(seed, seed == 1 ? 20000 : 6000, seed == 2 ? 8 : 64,
+                            seed == 1 && !gLeaveFolder.empty() ? gLeaveFolder + "/model" : "");
         if (!difference.empty() || gReports != reports) {
             ++failures;
             std::printf("FAIL model seed %u: %s\n", seed, difference.c_str());

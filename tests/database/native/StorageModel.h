@@ -4,6 +4,7 @@
 // scans. Returns the first difference, or nothing.
 #pragma once
 
+#include <fstream>
 #include <map>
 #include <random>
 #include <string>
@@ -48,7 +49,9 @@ inline std::string CompareScan(PageStore& store, const std::string& name,
     return "";
 }
 
-inline std::string RunStorageModel(uint32_t seed, int steps, uint32_t cacheLimit) {
+// With a path, the final file is left there.
+inline std::string RunStorageModel(uint32_t seed, int steps, uint32_t cacheLimit,
+                                   const std::string& leavePath = "") {
     std::mt19937 random(seed);
     auto contents = std::make_shared<MemoryStorageFile::Contents>();
     std::unique_ptr<PageStore> store = CreateDatabase(std::make_unique<MemoryStorageFile>(contents));
@@ -135,6 +138,15 @@ inline std::string RunStorageModel(uint32_t seed, int steps, uint32_t cacheLimit
     store = PageStore::Open(std::make_unique<MemoryStorageFile>(contents));
     if (!store) return "final reopen failed";
     const std::string difference = CompareScan(*store, name, current);
+    if (!leavePath.empty()) {
+        std::string dump;
+        DumpStore(*store, dump);
+        store->Close();
+        std::ofstream(leavePath + ".qvdb", std::ios::binary)
+            .write(reinterpret_cast<const char*>(contents->bytes.data()),
+                   std::streamsize(contents->bytes.size()));
+        std::ofstream(leavePath + ".dump") << dump;
+    }
     return difference.empty() ? "" : difference + " after the final reopening";
 }
 
