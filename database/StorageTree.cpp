@@ -709,6 +709,15 @@ bool TreeCursor::HasLiveKey(const uint8_t* key, uint32_t keyLength) {
     return false;
 }
 
+bool TreeCursor::AtEndOfLeaf() {
+    if (mPath.empty()) return false;
+    CachedPage* page = Load(mPath.back().page, mPath.size());
+    if (!page) return false;
+    const bool atEnd = page->Tag() != kTagBranch && mPath.back().offset >= page->Used();
+    mStore.ReleasePage(page);
+    return atEnd;
+}
+
 bool TreeCursor::UpdateCurrent(const StorageBytes& row, const StorageBytes& rowKey,
                                bool duplicateTest) {
     if (IsCatalog() || row.size() < kRowFixed) return false;
@@ -839,13 +848,16 @@ InsertResult InsertRow(TreeCursor& table, StorageBytes& row, bool duplicateTest)
     const std::vector<uint8_t>& columns = table.KeyColumns();
     if (!RowKey(row.data(), uint32_t(row.size()), columns.data(), columns.size(), key))
         return InsertResult::kFailed;
-    if (duplicateTest && !columns.empty() && table.HasLiveKey(key.data(), uint32_t(key.size()))) {
+    bool found = false;
+    if (!table.Search(key.data(), uint32_t(key.size()), &found)) return InsertResult::kFailed;
+    // An equal key may also begin the next leaf when the search stopped at the end of one.
+    if (duplicateTest && !columns.empty() &&
+        (found ||
+         (table.AtEndOfLeaf() && table.HasLiveKey(key.data(), uint32_t(key.size()))))) {
         store.ReportError(2005, "Insert failed: primary key violation");
         return InsertResult::kDuplicateKey;
     }
-    if (!table.Search(key.data(), uint32_t(key.size())) ||
-        !table.InsertHere(row.data(), uint32_t(row.size())))
-        return InsertResult::kFailed;
+    if (!table.InsertHere(row.data(), uint32_t(row.size()))) return InsertResult::kFailed;
     return InsertResult::kInserted;
 }
 

@@ -92,6 +92,8 @@ public:
     // True when a live entry has the key: the one where a search for it stops or, when that is
     // the end of a leaf, the next live one beyond.
     bool HasLiveKey(const uint8_t* key, uint32_t length);
+    // True when a search stopped past the last entry of its leaf.
+    bool AtEndOfLeaf();
 
     bool IsCatalog() const { return mCatalogName.empty(); }
     const std::vector<uint8_t>& KeyColumns() const { return mKeyColumns; }
