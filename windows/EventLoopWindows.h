@@ -3,7 +3,7 @@
 // pre-translation.
 //
 // A stand-in for the window system: the list and closing are those of the window-list stand-in
-// (WindowList.h); there is nothing to show. It lacks Window
+// (WindowList.h); only window panes are shown and moved as requested. It lacks Window
 // objects and their panes, the keyboard pre-translation (menu, button and pane shortcuts, Tab focus
 // moves, Enter and Esc) and the MDI frame: nothing here consumes a message.
 #pragma once
