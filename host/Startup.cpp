@@ -19,8 +19,9 @@
 #include "values/CharacterTables.h"
 #include "windows/CommandLine.h"
 #include "windows/MDIFrame.h"
-#include "windows/PaneWindowClass.h"
 #include "windows/SystemPrimitives.h"
+#include "windows/TopLevelWindowClass.h"
+#include "windows/WindowServices.h"
 
 namespace {
 int32_t sSystemScript = 0;
@@ -109,7 +110,8 @@ void InitializeRuntime() {
         [](ObjectHeader* application, bool raiseEnd) { ApplicationQuit(application, raiseEnd); },
     });
     InitAppearance();
-    RegisterPaneWindowClasses();
+    InitDefaultAppearance();
+    RegisterWindowClasses();
     OleInitialize(nullptr);
     StackCheckerInit(kMainStackCheckSize);
     StartNetworking();

@@ -4,7 +4,7 @@
 
 bool IsWindowListEmpty() { return RuntimeWindowCount() == 0; }
 
-void ShowDeferredWindows() {}
+void ShowDeferredWindows() { ShowDeferredWindowPanes(); }
 
 void CloseAllViewWindows() { CloseAllWindows(); }
 

@@ -3,8 +3,8 @@
 // pre-translation (KeyboardShortcuts.h).
 //
 // A stand-in for the window system: the list and closing are those of the window-list stand-in
-// (WindowList.h); there is nothing to show. It lacks Window objects and their panes and the MDI
-// frame, whose accelerators consume nothing.
+// (WindowList.h); only window panes are shown and moved as requested. It lacks Window objects and
+// their panes and the MDI frame, whose accelerators consume nothing.
 #pragma once
 
 #include <windows.h>

@@ -8,10 +8,7 @@
 //
 // WindowPane is the top-level pane of a native window, on the list of window panes: it routes
 // presses and the wheel to its controls, keeps their tab order and focus chain, the default button
-// and a back colour. It is a stand-in in that it takes over a native window made by its caller: it
-// lacks making its own window of a window kind (styles, owner, modal list, drop target), the
-// deferred showing and bounds, placement, named properties, the modal run and the window
-// procedures, so nothing native reaches it yet.
+// and a back colour, and applies the requested showing and bounds at each event-loop step.
 #pragma once
 
 #include <windows.h>
@@ -311,9 +308,26 @@ public:
     using SubPane::SubPane;
 };
 
-// The top-level pane of a native window.
+// A named property of a window: names match without regard to case.
+struct WindowNamedProperty : RuntimeAllocated {
+    string name;
+    int32_t value = 0;
+};
+
+// The top-level pane of a native window of the class "QVWindow". Its kind (0 to 12) decides the
+// native styles, the owner and whether it is modal. Showing and bounds are requests that the event
+// loop applies at its next step (ShowDeferredWindows), so that a window made and hidden at once
+// never flashes on screen. The operations that report events do nothing here: the Window layer
+// overrides them.
 class WindowPane : public BasicPane {
 public:
+    // Makes the pane and its hidden native window of a kind around the wanted client rectangle in
+    // screen coordinates. Owner value, proc id and composite are accepted for the Window layer
+    // and not used; live resizing follows the system setting. A window that cannot be made is
+    // reported and leaves the pane without a native window.
+    WindowPane(const string& title, Rect16 rect, int32_t kind, bool closeBox, void* owner,
+               bool resizable, bool zoomBox, int32_t procId, bool composite, bool liveResize);
+    // Takes over a native window made elsewhere, of kind 8 (panes over windows of other classes).
     explicit WindowPane(HWND window);
     ~WindowPane() override;
 
@@ -322,6 +336,7 @@ public:
     // A window ends the drawing-focus chain.
     bool Focus() override { return false; }
     bool Unfocus() override { return false; }
+    void Paint(GraphicsImp* graphics) override;
     // Presses and the wheel go to the front-most control under the point; a control that lets
     // clicks through passes an unhandled press to the controls behind it.
     bool MouseDown(int32_t x, int32_t y, int32_t modifiers) override;
@@ -331,36 +346,116 @@ public:
     bool GetBackColor(RGBColor16& out) override;
     void Activate() override;
     void Deactivate() override;
+    // Hides the window first.
+    bool Close() override;
+
+    // The operations through which the Window layer hears of the window; (x, y) in window
+    // coordinates.
+    virtual bool ContextualMenu(int32_t, int32_t) { return false; }
+    virtual void FirePaint(GraphicsImp*) {}
+    // Shows the window (zoomed windows keep their zoom) and brings it to the top.
+    virtual bool ShowAndRaise();
+    virtual void RedrawNow() { RedrawImmediately(); }
+    // Kinds 2, 3, 5 and 10.
+    virtual bool IsModal();
+    virtual bool HasWindowObject() { return false; }
+    // Requests to move (to a client left and top on screen) and to size the client area; applied
+    // at the next event-loop step, firing Moved or Resized only when fire is set.
+    virtual void SetPosition(int32_t left, int32_t top, bool fire);
+    virtual void SetSize(int32_t newWidth, int32_t newHeight, bool fire);
+    virtual void Moved() {}
+    // A resize inside the user's size-move loop; with live resizing it is reported as Resized.
+    virtual void Resizing(const Rect16& client);
+    virtual void Resized() {}
+    // Minimum height and width in top and left, maximum height and width in bottom and right;
+    // left unchanged (all 0: no limits).
+    virtual void GetSizeLimits(Rect16&) {}
+    // The caption height that sizing counts for this window.
+    virtual int32_t SizingCaptionHeight();
+    // The user or the system asks the window to close; the window is not destroyed here.
+    virtual bool CloseRequested() { return false; }
+    virtual void Minimize() { minimized = true; }
+    virtual void Maximize() { maximized = true; }
+    virtual void Restore() { maximized = minimized = false; }
 
     // (v, h); answers false on this platform.
     virtual bool AfterMouseMove(int32_t, int32_t) { return false; }
 
     // The focus chain over the controls in tab order: the remembered focus pane while it is
     // visible and shown, else the first control that accepts the focus, else the window.
-    SubPane* GetFocusControl();
+    virtual SubPane* GetFocusControl();
     // The control after (before) a pane's outer pane that accepts the focus, wrapping round; null
     // when none does.
-    SubPane* NextFocusControl(SubPane* pane);
-    SubPane* PreviousFocusControl(SubPane* pane);
+    virtual SubPane* PreviousFocusControl(SubPane* pane);
+    virtual SubPane* NextFocusControl(SubPane* pane);
     // Moves a pane to the front of the tab order (before null) or just after before; after the
     // last when before is not one of the controls.
-    void ReorderControl(SubPane* pane, SubPane* before);
+    virtual void ReorderControl(SubPane* pane, SubPane* before);
     // The focused button, else the window's default button, becomes the default of every pane.
     void RefreshDefaultButton();
+
+    // Requested visibility: RequestShow takes effect at the next event-loop step, Hide at once.
+    void RequestShow() { showRequested = true; }
+    bool IsShown() const { return showRequested; }
+    void Hide();
+    void ShowWith(WindowPane* window, int32_t edge);
+    void MaximizeWindow();
+    void MinimizeWindow();
+    void SetMinimized(bool flag);
+    void RestoreWindow();
+    // The system's full-window-drag setting, read once.
+    bool IsLiveResize();
+    void SetLiveResize(bool value);
+    void SetTitle(const string& newTitle);
     // colour: red in bits 16 to 23, green 8 to 15, blue 0 to 7.
     void SetBackColor(uint32_t colour);
+    void ClearBackColor();
+    // Paints the bounds in the back colour, else the button face.
+    void DrawBackground(GraphicsImp* graphics);
+    void SetNamedProperty(const string& name, int32_t value);
+    bool GetNamedProperty(const string& name, int32_t& value);
+    // Runs event-loop steps while the window is to be shown and the application is not quitting.
+    void RunModal();
+    // The client rectangle on screen.
+    void GetClientBoundsOnScreen(Rect16& out);
+    void UpdateBoundsFromWindow();
+    // Moves the native window to the requested bounds and reports the changes the fire flags ask
+    // for, and any the user made, as Moved and Resized.
+    void ApplyPendingBounds();
 
-    // The panes of the window's controls, in tab order.
-    SimpleVector<SubPane*> controls;
+    bool liveResizeKnown = false;
+    bool liveResize = false;
+    bool maximized = false;
+    bool minimized = false;
+    WindowPane* nextWindow = nullptr;  // in WindowPaneList
+    WindowPane* showWithinWindow = nullptr;
+    int32_t showWithinEdge = 2;
+    int32_t drawerAlignment = -2;
+    int32_t kind = 8;
+    bool showRequested = true;
+    bool fireResizedOnApply = false;
+    bool fireMovedOnApply = false;
+    bool hasBackColor = false;
+    bool isMDIChild = false;
+    COLORREF backColor = RGB(255, 255, 255);
+    WindowPane** backReferenceSlot = nullptr;   // nulled at destruction
+    ObjectHeader** heldObjectSlot = nullptr;    // released and nulled at destruction
     // The pane that had the focus when the window was last active, or null.
     SubPane* focusPane = nullptr;
     SubPane* defaultButton = nullptr;
-    bool hasBackColor = false;
-    COLORREF backColor = RGB(255, 255, 255);
-    int32_t kind = 8;
-    WindowPane* nextWindow = nullptr;  // in WindowPaneList
+    SimpleVector<WindowNamedProperty*> namedProperties;  // owned
+    string title;
+    // The panes of the window's controls, in tab order.
+    SimpleVector<SubPane*> controls;
+    bool pendingMove = false;
+    bool pendingResize = false;
+    Rect16 windowRect = {};  // the client rectangle on screen, wanted or last seen
+    int32_t wheelRemainder = 0;  // wheel turns below a line, in 120ths of a line
     int32_t mClientWidth = 0;
     int32_t mClientHeight = 0;
+
+private:
+    void Link();
 };
 
 // The window pane that contains a pane (the root when it is a window), null for null.
@@ -377,6 +472,20 @@ bool IsRuntimeWindowHandle(HWND window);
 // The document window (kind 0 or 8, shown) that is the active window or contains it; the newest
 // such window when no window is active; else null.
 HWND GetFrontDocumentHWND();
+// The visible modal window nearest the top, else the front visible window that is not floating
+// (kinds 1, 7 and 9); null when none.
+WindowPane* GetFrontWindowPane();
+// Calls back for the pane of every runtime window, front to back, until the callback answers
+// false (then false).
+bool EnumRuntimeWindows(bool (*callback)(WindowPane* pane, void* data), void* data);
+// The placement groups of kinds: floating 0, modal and plain 1, documents 2, drawers 3.
+int32_t WindowKindGroup(int32_t kind);
+// Moves a rectangle whose left and top are offsets to where a new window of a kind goes (the
+// WindowPlacement values), relative to the front window of its kind group, and keeps it on its
+// screen. A null rectangle is reported.
+void PlaceWindowBounds(Rect16* rect, int32_t placement, int32_t kind);
+// Applies the pending bounds of every window and shows those that are to be shown.
+void ShowDeferredWindowPanes();
 
 // Takes the keyboard focus from every pane and from every native window.
 void ClearKeyboardFocus();

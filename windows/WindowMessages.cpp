@@ -1,8 +1,10 @@
 #include "WindowMessages.h"
 
 #include "controls/NativeControlPane.h"
+#include "core/Platform.h"
 #include "host/Application.h"
 #include "windows/Keyboard.h"
+#include "windows/MenuItemClass.h"
 #include "windows/MouseCursor.h"
 #include "windows/Pane.h"
 
@@ -47,7 +49,9 @@ WindowPane* FindWindowPaneForHWND(HWND window) {
     return nullptr;
 }
 
-bool ReflectChildMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+RuntimeViewWindow* FindViewWindowByHWND(HWND) { return nullptr; }
+
+bool ReflectChildMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
@@ -63,12 +67,21 @@ bool ReflectChildMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam, LRESU
             pane->OnNotify(header);
         return false;
     }
-    case WM_COMMAND:
-        if (NativeControlPane* pane = NativeControlPaneOf(reinterpret_cast<HWND>(lParam))) {
-            UpdateKeyModifiers();
-            pane->OnCommand(HIWORD(wParam));
+    case WM_COMMAND: {
+        if (lParam) {
+            if (NativeControlPane* pane = NativeControlPaneOf(reinterpret_cast<HWND>(lParam))) {
+                UpdateKeyModifiers();
+                pane->OnCommand(HIWORD(wParam));
+            }
+            return false;
         }
-        return false;
+        // A menu or an accelerator.
+        auto* pane = reinterpret_cast<SubPane*>(GetWindowLongAW(window, 0));
+        WindowPane* top = pane ? pane->AsWindowPane() : nullptr;
+        if (!HandleMenuCommand(top && top->IsModal(), LOWORD(wParam))) return false;
+        result = 0;
+        return true;
+    }
     case WM_HSCROLL:
         if (NativeControlPane* pane = NativeControlPaneOf(reinterpret_cast<HWND>(lParam)))
             pane->OnHScroll(LOWORD(wParam));

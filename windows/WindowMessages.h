@@ -9,6 +9,7 @@
 
 #include "windows/Geometry.h"
 
+class RuntimeViewWindow;
 class SubPane;
 class WindowPane;
 
@@ -45,9 +46,15 @@ bool HandleSetCursorMessage(SubPane* pane, PanePoint screenPoint, LPCSTR default
 
 // Hands notifications of native child controls back to the control's pane: drawing items (handled,
 // result 1), notifications, commands (with the key modifiers updated first) and scrolling. A
-// control without a pane is left alone. Menu and accelerator commands are not handled yet.
+// control without a pane is left alone. Menu and accelerator commands go to
+// HandleMenuCommand (handled, result 0, when it took them).
 bool ReflectChildMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT& result);
 
 // The window pane of a native window or of its nearest ancestor that has one; null when none.
 WindowPane* FindWindowPaneForHWND(HWND window);
+
+// The pane of a Window object whose native window it is; null while Window objects have no panes.
+RuntimeViewWindow* FindViewWindowByHWND(HWND window);
+// The front window, or a floating one (kinds 1, 7 and 9); false for null.
+bool IsKeyWindowOrFloating(WindowPane* pane);

@@ -19,36 +19,6 @@ bool Under(SubPane* control, int32_t x, int32_t y) {
 
 }  // namespace
 
-WindowPane* gWindowPaneList = nullptr;
-WindowPane* gMainDocumentWindow = nullptr;
-
-WindowPane::WindowPane(HWND window) : BasicPane() {
-    hwnd = window;
-    panelIndex = -1;
-    active = false;
-    RECT client = {0, 0, 0, 0};
-    if (window) GetClientRect(window, &client);
-    SetRect16(bounds, 0, 0, static_cast<int16_t>(client.right),
-              static_cast<int16_t>(client.bottom));
-    previousBounds = bounds;
-    width = mClientWidth = client.right;
-    height = mClientHeight = client.bottom;
-    nextWindow = gWindowPaneList;
-    gWindowPaneList = this;
-    if (!IsMDIMode() && !gMainDocumentWindow && (kind == 0 || kind == 8))
-        gMainDocumentWindow = this;
-}
-
-WindowPane::~WindowPane() {
-    for (WindowPane** link = &gWindowPaneList; *link; link = &(*link)->nextWindow) {
-        if (*link == this) {
-            *link = nextWindow;
-            break;
-        }
-    }
-    if (gMainDocumentWindow == this) gMainDocumentWindow = nullptr;
-}
-
 WindowPane* FindWindowPaneByHWND(HWND window) {
     if (!window) return nullptr;
     for (WindowPane* pane = gWindowPaneList; pane; pane = pane->nextWindow)
@@ -61,7 +31,7 @@ bool IsRuntimeWindowHandle(HWND window) { return FindWindowPaneByHWND(window) !=
 HWND GetFrontDocumentHWND() {
     HWND active = GetActiveWindow();
     for (WindowPane* pane = gWindowPaneList; pane; pane = pane->nextWindow) {
-        if ((pane->kind != 0 && pane->kind != 8) || !pane->shown) continue;
+        if ((pane->kind != 0 && pane->kind != 8) || !pane->showRequested) continue;
         if (!active) return pane->GetHWND();
         for (HWND window = active; window; window = GetParent(window))
             if (window == pane->GetHWND()) return pane->GetHWND();

@@ -71,6 +71,14 @@ MenuBarRestorer::~MenuBarRestorer() {
 
 }  // namespace
 
+TextStyle gDefaultTextStyle;
+
+void InitDefaultAppearance() {
+    gDefaultTextStyle.fontName = string("System");
+    gDefaultTextStyle.size = 10;
+    gDefaultTextStyle.bold = gDefaultTextStyle.italic = gDefaultTextStyle.underline = 0;
+}
+
 HPALETTE GetUniformPalette() {
     static HPALETTE sPalette = [] {
         struct {

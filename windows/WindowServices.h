@@ -1,14 +1,18 @@
 // Window-system services shared by several parts of the runtime: the palette used for all
 // painting, the list of modal windows that decides owners and blocks clicks behind them, hiding
 // the menu bar and the task bar, and colour and text conversions.
-//
-// The active window pane is not known yet.
 #pragma once
 
 #include <windows.h>
 
 #include "core/RuntimeString.h"
 #include "graphics/RGBColor16.h"
+#include "graphics/TextStyle.h"
+
+// The text style of text drawn without one of its own: "System" at 10 points, plain, once
+// InitDefaultAppearance has run at start-up.
+extern TextStyle gDefaultTextStyle;
+void InitDefaultAppearance();
 
 // The 216-colour uniform palette (entry 36 i + 6 j + k is red 51 i, green 51 j, blue 51 k), made
 // on first use and kept for the run.
@@ -23,6 +27,9 @@ void RemoveVisibleWindowHandle(HWND window);
 HWND GetFrontVisibleHWND();
 // True when a visible modal window exists and is not this one.
 bool IsBlockedByFrontWindow(HWND window);
+// The window pane of the foreground window, or null.
+class WindowPane;
+WindowPane* GetActiveWindowPane();
 
 // For full-screen windows: the menu bar of the active window (or of the MDI frame) and the task
 // bar are hidden until ShowMenuBar or the end of the run. Hiding twice and showing once restores.

@@ -230,11 +230,11 @@ TEST_F(WindowPaneTest, TheWindowListFindsPanesAndTheFrontDocumentWindow) {
     };
     for (const Case& c : cases) {
         second->kind = c.secondKind;
-        second->shown = c.secondShown;
+        second->showRequested = c.secondShown;
         EXPECT_EQ(GetFrontDocumentHWND(), c.expected) << c.secondKind << " " << c.secondShown;
     }
     second->kind = 8;
-    second->shown = true;
+    second->showRequested = true;
 
     second->Close();
     EXPECT_EQ(FindWindowPaneByHWND(native), nullptr) << "a destroyed pane leaves the list";
