@@ -1,214 +1,192 @@
-// The built-in database storage against SQLite built from its amalgamation with the same compiler
-// and flags: a table of an integer key and a text column, in files in the temporary folder. The
-// printed ratios are the built-in engine's time over SQLite's (prepared statements, its default
-// journal mode); each side does the same work in the same run.
+// Data files, BinaryStream, TextInputStream and registry values against the bare Win32 calls that
+// do the same work, measured side by side; the printed ratios are runtime time over raw time.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <string>
 
 #include "BenchTiming.h"
-#include "database/DataFileStorage.h"
-#include "database/StorageTree.h"
-#include "sqlite3.h"
+#include "core/ObjectModel.h"
+#include "files/BinaryStream.h"
+#include "files/DataFile.h"
+#include "files/Registry.h"
+#include "files/TextStreams.h"
 
 namespace {
 
-// The sizes the measurement asks for (100,000 rows, 1,000 transactions) can be given on the
-// command line; the defaults keep a run under the emulated machine within minutes.
-int kRows = 20000;
-int kTransactions = 100;
-constexpr int kPerTransaction = 100;
-
-// Keys in a scattered order, so inserts and lookups land all over the tree.
-int32_t KeyAt(int i) { return int32_t((int64_t(i) * 7919) % 1000003); }  // distinct below 1000003
-
-std::string TextOf(int32_t key) { return "row number " + std::to_string(key); }
+constexpr int kFileBytes = 1 << 20;
 
 std::string TempPath(const char* name) {
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    return std::string(folder) + name;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + name + std::to_string(GetCurrentProcessId());
 }
 
-StorageBytes Row(int32_t key, const std::string& text) {
-    ColumnValue values[2];
-    values[0].column = 0;
-    values[0].type = kStoreLong;
-    values[0].longValue = key;
-    values[1].column = 1;
-    values[1].type = kStoreText;
-    values[1].bytes = reinterpret_cast<const uint8_t*>(text.data());
-    values[1].length = uint32_t(text.size());
-    return BuildRow(values, 2);
+HANDLE RawOpen(const std::string& path, DWORD disposition) {
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-StorageBytes Key(int32_t key) {
-    ColumnValue value;
-    value.column = 0;
-    value.type = kStoreLong;
-    value.longValue = key;
-    const uint8_t column = 0;
-    return BuildKey(&value, 1, &column, 1);
+// Writes then reads the whole file in pieces of the size, through a DataFile and raw.
+void FilePieces(const std::string& path, int piece) {
+    std::string buffer(static_cast<size_t>(piece), 'x');
+    const double ours = Best([&] {
+        DataFile* file = NewDataFile();
+        file->Create(string(path.c_str()));
+        for (int done = 0; done < kFileBytes; done += piece) file->Write(buffer.data(), piece);
+        file->SetPosition(0);
+        int32_t count = 0;
+        for (int done = 0; done < kFileBytes; done += piece) file->Read(buffer.data(), piece, &count);
+        delete file;
+    });
+    const double raw = Best([&] {
+        HANDLE file = RawOpen(path, CREATE_ALWAYS);
+        DWORD n = 0;
+        for (int done = 0; done < kFileBytes; done += piece) WriteFile(file, buffer.data(), piece, &n, nullptr);
+        SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        for (int done = 0; done < kFileBytes; done += piece) ReadFile(file, buffer.data(), piece, &n, nullptr);
+        CloseHandle(file);
+    });
+    std::printf("DataFile write+read in %d-byte pieces: %.2f\n", piece, ours / raw);
 }
 
-struct Timings {
-    double bulk, lookups, scan, transactions, oneCommit;
-    uint64_t checksum = 0;
-};
-
-Timings RunBuiltIn() {
-    Timings t{};
-    const std::string path = TempPath("qv-bench.qvdb");
-    DeleteFileA(path.c_str());
-    DeleteFileA((path + ".journal").c_str());
-    std::unique_ptr<PageStore> store = CreateDatabaseFile(string(path.c_str()));
-    CreateTableTree(*store, "4");
-    store->Commit();
-    std::unique_ptr<TreeCursor> table = FindTable(*store, "4", nullptr, {0});
-    double start = Seconds();
-    for (int i = 0; i < kRows; ++i) {
-        StorageBytes row = Row(KeyAt(i), TextOf(KeyAt(i)));
-        t.checksum += InsertRow(*table, row, true) == InsertResult::kInserted;
-    }
-    store->Commit();
-    t.bulk = Seconds() - start;
-
-    start = Seconds();
-    for (int i = 0; i < kRows; ++i) {
-        const StorageBytes key = Key(KeyAt((i * 31) % kRows));
-        // The row may also begin the next leaf when the search stops at the end of one.
-        bool found = false;
-        table->Search(key.data(), uint32_t(key.size()), &found);
-        if (!found && table->AtEndOfLeaf() && table->NextMatching()) {
-            StorageBytes current;
-            found = table->CurrentKey(current) && current == key;
+void BinaryLongs(const std::string& path) {
+    constexpr int kCount = kFileBytes / 4;
+    const double ours = Best([&] {
+        DataFile* file = NewDataFile();
+        file->Create(string(path.c_str()));
+        ObjectHeader* stream = NewBinaryStream(file);
+        for (int i = 0; i < kCount; ++i) BinaryStreamWriteLong(stream, i);
+        BinaryStreamSetPosition(stream, 0, 0);
+        int32_t sum = 0;
+        for (int i = 0; i < kCount; ++i) sum += BinaryStreamReadLong(stream);
+        RuntimeUnlockObject(stream);
+        return uint64_t(uint32_t(sum));
+    });
+    const double raw = Best([&] {
+        HANDLE file = RawOpen(path, CREATE_ALWAYS);
+        DWORD n = 0;
+        for (int i = 0; i < kCount; ++i) {
+            const uint32_t big = _byteswap_ulong(static_cast<uint32_t>(i));
+            WriteFile(file, &big, 4, &n, nullptr);
         }
-        StoredColumn text;
-        if (found && table->FindColumn(1, text)) t.checksum += text.length;
-        table->ReleaseValue();
-    }
-    t.lookups = Seconds() - start;
-
-    start = Seconds();
-    table->Reset();
-    while (table->NextMatching()) {
-        StoredColumn key, text;
-        table->FindColumn(0, key);
-        table->FindColumn(1, text);
-        t.checksum += uint32_t(key.AsInt()) + text.length;
-    }
-    t.scan = Seconds() - start;
-
-    start = Seconds();
-    for (int n = 0; n < kTransactions; ++n) {
-        for (int i = 0; i < kPerTransaction; ++i) {
-            const int32_t key = 2000000 + n * kPerTransaction + i;
-            StorageBytes row = Row(key, TextOf(key));
-            t.checksum += InsertRow(*table, row, true) == InsertResult::kInserted;
+        SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+        int32_t sum = 0;
+        for (int i = 0; i < kCount; ++i) {
+            uint32_t big = 0;
+            ReadFile(file, &big, 4, &n, nullptr);
+            sum += static_cast<int32_t>(_byteswap_ulong(big));
         }
-        store->Commit();
-    }
-    t.transactions = Seconds() - start;
-
-    constexpr int kCommits = 50;
-    start = Seconds();
-    for (int n = 0; n < kCommits; ++n) {
-        StorageBytes row = Row(3000000 + n, TextOf(3000000 + n));
-        t.checksum += InsertRow(*table, row, true) == InsertResult::kInserted;
-        store->Commit();
-    }
-    t.oneCommit = (Seconds() - start) / kCommits;
-    table.reset();
-    store->Close();
-    DeleteFileA(path.c_str());
-    return t;
+        CloseHandle(file);
+        return uint64_t(uint32_t(sum));
+    });
+    std::printf("BinaryStream WriteLong+ReadLong: %.2f\n", ours / raw);
 }
 
-Timings RunSqlite() {
-    Timings t{};
-    const std::string path = TempPath("qv-bench.sqlite");
-    DeleteFileA(path.c_str());
-    sqlite3* db = nullptr;
-    sqlite3_open(path.c_str(), &db);
-    sqlite3_exec(db, "CREATE TABLE t(k INTEGER PRIMARY KEY, v TEXT)", nullptr, nullptr, nullptr);
-    sqlite3_stmt *insert, *lookup, *scan;
-    sqlite3_prepare_v2(db, "INSERT INTO t VALUES(?, ?)", -1, &insert, nullptr);
-    sqlite3_prepare_v2(db, "SELECT v FROM t WHERE k = ?", -1, &lookup, nullptr);
-    sqlite3_prepare_v2(db, "SELECT k, v FROM t", -1, &scan, nullptr);
-    auto insertRow = [&](int32_t key) {
-        const std::string text = TextOf(key);
-        sqlite3_bind_int(insert, 1, key);
-        sqlite3_bind_text(insert, 2, text.data(), int(text.size()), SQLITE_TRANSIENT);
-        t.checksum += sqlite3_step(insert) == SQLITE_DONE;
-        sqlite3_reset(insert);
-    };
-    double start = Seconds();
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (int i = 0; i < kRows; ++i) insertRow(KeyAt(i));
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    t.bulk = Seconds() - start;
-
-    // Reads inside one transaction, so SQLite keeps its cache and locks between statements.
-    start = Seconds();
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    for (int i = 0; i < kRows; ++i) {
-        sqlite3_bind_int(lookup, 1, KeyAt((i * 31) % kRows));
-        if (sqlite3_step(lookup) == SQLITE_ROW) t.checksum += sqlite3_column_bytes(lookup, 0);
-        sqlite3_reset(lookup);
+// Lines of 40 bytes: ReadLine against a raw reader with a 1024-byte buffer splitting at CR LF.
+void Lines(const std::string& path) {
+    {
+        HANDLE file = RawOpen(path, CREATE_ALWAYS);
+        const std::string line = std::string(38, 'l') + "\r\n";
+        DWORD n = 0;
+        for (int done = 0; done < kFileBytes; done += 40) WriteFile(file, line.data(), 40, &n, nullptr);
+        CloseHandle(file);
     }
-    t.lookups = Seconds() - start;
+    const double ours = Best([&] {
+        DataFile* file = NewDataFile();
+        file->Open(string(path.c_str()), kOpenForReading);
+        ObjectHeader* input = NewTextInputStream(file);
+        uint64_t total = 0;
+        while (!TextInputStreamEOF(input)) total += TextInputReadLine(input, kEncodingUTF8).Length();
+        RuntimeUnlockObject(input);
+        return total;
+    });
+    const double raw = Best([&] {
+        HANDLE file = RawOpen(path, OPEN_EXISTING);
+        char buffer[1024];
+        std::string line;
+        uint64_t total = 0;
+        DWORD n = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &n, nullptr) && n) {
+            for (DWORD i = 0; i < n; ++i) {
+                if (buffer[i] == '\r') continue;
+                if (buffer[i] == '\n') {
+                    total += line.size();
+                    line.clear();
+                } else {
+                    line += buffer[i];
+                }
+            }
+        }
+        CloseHandle(file);
+        return total;
+    });
+    std::printf("TextInputStream ReadLine: %.2f\n", ours / raw);
+}
 
-    start = Seconds();
-    while (sqlite3_step(scan) == SQLITE_ROW)
-        t.checksum += uint32_t(sqlite3_column_int(scan, 0)) + sqlite3_column_bytes(scan, 1);
-    sqlite3_reset(scan);
-    t.scan = Seconds() - start;
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-
-    start = Seconds();
-    for (int n = 0; n < kTransactions; ++n) {
-        sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-        for (int i = 0; i < kPerTransaction; ++i) insertRow(2000000 + n * kPerTransaction + i);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-    }
-    t.transactions = Seconds() - start;
-
-    constexpr int kCommits = 50;
-    start = Seconds();
-    for (int n = 0; n < kCommits; ++n) insertRow(3000000 + n);
-    t.oneCommit = (Seconds() - start) / kCommits;
-    sqlite3_finalize(insert);
-    sqlite3_finalize(lookup);
-    sqlite3_finalize(scan);
-    sqlite3_close(db);
-    DeleteFileA(path.c_str());
-    return t;
+void RegistryValues() {
+    const std::string sub = "Software\\QVBench-" + std::to_string(GetCurrentProcessId());
+    RegistryKey key;
+    key.Open(string(("HKEY_CURRENT_USER\\" + sub).c_str()), true);
+    HKEY raw = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, sub.c_str(), 0, KEY_ALL_ACCESS, &raw);
+    constexpr int kCount = 2000;
+    const string name("value");
+    const string text("some text of a preference");
+    const double ourInteger = Best([&] {
+        int32_t sum = 0;
+        for (int i = 0; i < kCount; ++i) {
+            key.SetIntegerValue(name, i);
+            sum += key.GetIntegerValue(name);
+        }
+        return uint64_t(uint32_t(sum));
+    });
+    const double rawInteger = Best([&] {
+        int32_t sum = 0;
+        for (int i = 0; i < kCount; ++i) {
+            RegSetValueExW(raw, L"value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4);
+            int32_t value = 0;
+            DWORD size = 4;
+            RegQueryValueExW(raw, L"value", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+            sum += value;
+        }
+        return uint64_t(uint32_t(sum));
+    });
+    const double ourText = Best([&] {
+        uint64_t total = 0;
+        for (int i = 0; i < kCount; ++i) {
+            key.SetTextValue(name, text, false);
+            total += key.GetTextValue(name, true).Length();
+        }
+        return total;
+    });
+    const double rawText = Best([&] {
+        uint64_t total = 0;
+        const wchar_t wide[] = L"some text of a preference";
+        for (int i = 0; i < kCount; ++i) {
+            RegSetValueExW(raw, L"value", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide), sizeof wide);
+            wchar_t back[64];
+            DWORD size = sizeof back;
+            RegQueryValueExW(raw, L"value", nullptr, nullptr, reinterpret_cast<BYTE*>(back), &size);
+            total += size / 2 - 1;
+        }
+        return total;
+    });
+    RegCloseKey(raw);
+    RegDeleteKeyA(HKEY_CURRENT_USER, sub.c_str());
+    std::printf("Registry integer set+get: %.2f\n", ourInteger / rawInteger);
+    std::printf("Registry text set+get: %.2f\n", ourText / rawText);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    if (argc > 2) {
-        kRows = std::atoi(argv[1]);
-        kTransactions = std::atoi(argv[2]);
-    }
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const Timings ours = RunBuiltIn();
-    const Timings theirs = RunSqlite();
-    std::printf("%d inserts in one transaction: %.2f (%.3f s / %.3f s)\n", kRows,
-                ours.bulk / theirs.bulk, ours.bulk, theirs.bulk);
-    std::printf("%d lookups by key: %.2f (%.3f s / %.3f s)\n", kRows,
-                ours.lookups / theirs.lookups, ours.lookups, theirs.lookups);
-    std::printf("full scan: %.2f (%.3f s / %.3f s)\n", ours.scan / theirs.scan, ours.scan,
-                theirs.scan);
-    std::printf("%d transactions of %d inserts: %.2f (%.3f s / %.3f s)\n", kTransactions,
-                kPerTransaction, ours.transactions / theirs.transactions, ours.transactions,
-                theirs.transactions);
-    std::printf("one-row commit: %.2f (%.2f ms / %.2f ms)\n", ours.oneCommit / theirs.oneCommit,
-                ours.oneCommit * 1000, theirs.oneCommit * 1000);
-    std::printf("checksums %s\n", ours.checksum == theirs.checksum ? "agree" : "differ");
+int main() {
+    const std::string path = TempPath("qv-storage-bench-");
+    FilePieces(path, 16);
+    FilePieces(path, 4096);
+    BinaryLongs(path);
+    Lines(path);
+    DeleteFileA(path.c_str());
+    RegistryValues();
     return 0;
 }

@@ -5,6 +5,8 @@
 #include "core/IntKeyMap.h"
 #include "host/Application.h"
 #include "host/EventLoop.h"
+#include "windows/MenuItemClass.h"
+#include "windows/Win32Menu.h"
 #include "windows/WindowList.h"
 
 namespace {
@@ -23,7 +25,7 @@ ObjectHeader* Retained(ObjectHeader* object) {
 
 // The first item of the tree named name (without regard to case), with a reference; null.
 ObjectHeader* FindMenuItemNamed(ObjectHeader* item, const string& name) {
-    MenuItemImp* imp = item ? MenuItemImplementation(item) : nullptr;
+    Win32Menu* imp = item ? MenuItemImplementation(item) : nullptr;
     if (!imp) return nullptr;
     if (string::CompareNoCase(imp->GetName(), name) == 0) return Retained(item);
     for (int32_t i = 0; i < imp->ChildCount(); ++i) {
