@@ -5,6 +5,7 @@
 
 #include "FailureRecorder.h"
 #include "StringTesting.h"
+#include "TemporaryFolder.h"
 #include "core/Platform.h"
 #include "database/DataFileStorage.h"
 #include "native/StorageModel.h"
@@ -16,34 +17,9 @@ using namespace storage_kit;
 namespace {
 
 // A folder of its own in the temporary folder, removed with what it holds.
-class DatabaseFiles : public testing::Test {
+class DatabaseFiles : public TemporaryFolderTest {
 protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = std::wstring(temp) + L"qv-db-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    }
-    void TearDown() override {
-        SetUnicodePlatformOverride(UnicodePlatformOverride::None);
-        WIN32_FIND_DATAW entry;
-        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                SetFileAttributesW((folder + entry.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW((folder + entry.cFileName).c_str());
-            } while (FindNextFileW(find, &entry));
-            FindClose(find);
-        }
-        EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
-    }
-    string PathOf(const std::wstring& name) const {
-        const std::wstring path = folder + name;
-        char utf8[4 * MAX_PATH];
-        const int n = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, utf8, sizeof utf8,
-                                          nullptr, nullptr);
-        return Tagged(std::string_view(utf8, n - 1), kEncodingUTF8);
-    }
+    DatabaseFiles() : TemporaryFolderTest(L"qv-db-") {}
     std::string Contents(const std::wstring& name) const {
         HANDLE file = CreateFileW((folder + name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, 0, nullptr);
@@ -72,7 +48,6 @@ protected:
         return out;
     }
 
-    std::wstring folder;
 };
 
 // Fails every page write once the journal has been made: a commit that dies after saving the

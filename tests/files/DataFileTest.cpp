@@ -7,6 +7,7 @@
 #include <string>
 
 #include "StringTesting.h"
+#include "TemporaryFolder.h"
 #include "core/Platform.h"
 #include "files/DataFile.h"
 #include "host/ShutdownContexts.h"
@@ -16,34 +17,9 @@
 namespace {
 
 // A folder of its own in the temporary folder, removed with what it holds.
-class DataFiles : public testing::Test {
+class DataFiles : public TemporaryFolderTest {
 protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        folder = std::wstring(temp) + L"qv-files-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    }
-    void TearDown() override {
-        SetUnicodePlatformOverride(UnicodePlatformOverride::None);
-        WIN32_FIND_DATAW entry;
-        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do DeleteFileW((folder + entry.cFileName).c_str());
-            while (FindNextFileW(find, &entry));
-            FindClose(find);
-        }
-        EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
-    }
-
-    // The path of a name in the folder as a UTF-8 runtime string.
-    string PathOf(const std::wstring& name) const {
-        const std::wstring path = folder + name;
-        char utf8[4 * MAX_PATH];
-        const int n = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, utf8, sizeof utf8,
-                                          nullptr, nullptr);
-        return Tagged(std::string_view(utf8, n - 1), kEncodingUTF8);
-    }
+    DataFiles() : TemporaryFolderTest(L"qv-files-") {}
 
     // The bytes of the file, read with plain Win32; "<missing>" when it cannot be opened.
     std::string Contents(const std::wstring& name) const {
@@ -67,7 +43,6 @@ protected:
         CloseHandle(file);
     }
 
-    std::wstring folder;
 };
 
 // Both forms of the Win32 call reach the same file for a path with a character beyond ASCII:
