@@ -12,12 +12,6 @@ WindowPane* ActiveWindowPane() {
     return FindWindowPaneForHWND(active);
 }
 
-bool IsModal(WindowPane* window) {
-    if (!window) return false;
-    const int32_t kind = window->kind;
-    return kind == 2 || kind == 3 || kind == 5 || kind == 10;
-}
-
 bool IsKeyWindowOrFloating(WindowPane* window) {
     if (!window) return false;
     if (window == ActiveWindowPane()) return true;

@@ -1,5 +1,5 @@
 // What menus and keyboard shortcuts need of the top-level windows: the front window pane, whether
-// a window pane is modal, front or floating, and the language Window behind a window pane.
+// a window pane is front or floating, and the language Window behind a window pane.
 //
 // A stand-in until the top-level window class and the Window class come: the front window pane is
 // the pane of the active (else the foreground) native window, found through its ancestors; no
@@ -14,8 +14,6 @@ class WindowPane;
 namespace front_window_seam {
 
 WindowPane* ActiveWindowPane();
-// Kinds 2, 3, 5 and 10.
-bool IsModal(WindowPane* window);
 // The front window pane, or a floating one (kinds 1, 7 and 9); false for null.
 bool IsKeyWindowOrFloating(WindowPane* window);
 // The language Window of a window pane (null: the active window pane's); null when none.

@@ -250,7 +250,7 @@ bool TranslateKeyMessage(MSG* message) {
         shortcut += KeyCharacterText(vk, shift);
 
     WindowPane* window = FindWindowPaneForHWND(message->hwnd);
-    const bool modal = front_window_seam::IsModal(window);
+    const bool modal = window && window->IsModal();
     std::string alternative = "FAKE";
     if (modifiers == 0 && focus && focus->LetsKeysNavigate())
         alternative = "Alt+" + KeyCharacterText(vk, false);
