@@ -8,4 +8,5 @@ enum RuntimeExitCode : unsigned {
     kExitNoApplication = 3,  // no application payload could be loaded
     kExitUnhandledException = 4,  // the application quit after an unhandled-exception report
     kExitDeadlock = 5,            // every cooperative thread was blocked for good
+    kExitServiceNotStarted = 6,   // service mode asked for, but no service control manager ran it
 };

@@ -2,7 +2,6 @@
 
 #include "comms/SocketClasses.h"
 #include "core/DefinitionConversion.h"
-#include "core/ExitCodes.h"
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
 #include "files/FolderItem.h"
@@ -10,6 +9,7 @@
 #include "host/CooperativeThreads.h"
 #include "host/EventLoop.h"
 #include "host/IntrinsicTypes.h"
+#include "host/ServiceMode.h"
 #include "host/Startup.h"
 #include "values/EndOfLine.h"
 #include "values/TextEncodingObjects.h"
@@ -66,10 +66,12 @@ const ClassRows kConsoleRows = {
 
 // --- ServiceApplication ---
 
+EventDefinition* sServiceEvents[kServiceEventCount] = {};
+
 EventEntry kServiceEvents[] = {
-    {0, "Stop", "shuttingDown as Boolean", "", nullptr, 0},
-    {0, "Pause", "", "", nullptr, 0},
-    {0, "Continue", "", "", nullptr, 0},
+    {0, "Stop", "shuttingDown as Boolean", "", &sServiceEvents[kServiceStop], 0},
+    {0, "Pause", "", "", &sServiceEvents[kServicePause], 0},
+    {0, "Continue", "", "", &sServiceEvents[kServiceContinue], 0},
     {0, "DontDaemonize", "", "Boolean", nullptr, 0},
 };
 
@@ -150,6 +152,11 @@ ObjectDefinition* ServiceApplication() {
     return FillClassDefinition(definition, kServiceRows);
 }
 
+const EventDefinition* ServiceEventDefinition(ServiceEvent event) {
+    ServiceApplication();
+    return sServiceEvents[event];
+}
+
 ObjectDefinition* StandardInputStream() {
     static ObjectDefinition definition;
     if (definition.className.IsEmpty()) {
@@ -192,12 +199,8 @@ void RuntimeRegisterConsoleAppObject(ObjectHeader* application, bool serviceMode
         SetConsoleApplication(made);
         ReleaseObject(made);
     }
-    if (serviceMode) {
-        ReportFailure(kFailureCode, kFailedAssertion, kSource, __LINE__, "serviceMode",
-                      "The service control manager cannot run this application: service mode is "
-                      "not available in this runtime.");
-        EndProcess(kExitFailureQuit);
-    }
+    // The service thread fires the opening events; this returns when the service has ended.
+    if (serviceMode) return RunApplicationAsService(CurrentConsoleApplication());
     FireApplicationOpenEvents();
 }
 

@@ -1,11 +1,6 @@
 // Console mode: ConsoleApplication (and its subclass ServiceApplication) registered instead of the
 // windowed Application, and the console streams, which are declared but inert here: they read
-// nothing and write nothing.
-//
-// Service mode is not built yet: RuntimeRegisterConsoleAppObject with serviceMode true reports
-// that the service control manager cannot run the application and ends the process with a non-zero
-// code. It lacks the dispatcher "Olvet's Service", the service thread, the control handler and the
-// status reports.
+// nothing and write nothing. Service mode itself is host/ServiceMode.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +30,10 @@ struct StandardOutputStreamObject {
     ObjectHeader header;
     int32_t toOutput;  // set: WriteLine prints; clear: it goes to the error output
 };
+
+// The events of ServiceApplication that service control requests fire.
+enum ServiceEvent : int32_t { kServiceStop, kServicePause, kServiceContinue, kServiceEventCount };
+const EventDefinition* ServiceEventDefinition(ServiceEvent event);
 
 ObjectDefinition* ConsoleApplication();
 ObjectDefinition* ServiceApplication();

@@ -41,11 +41,13 @@ struct FiberApi {
     using ConvertThreadToFiberFn = LPVOID(WINAPI*)(LPVOID);
     using SwitchToFiberFn = void(WINAPI*)(LPVOID);
     using DeleteFiberFn = void(WINAPI*)(LPVOID);
+    using ConvertFiberToThreadFn = BOOL(WINAPI*)();
 
     CreateFiberFn createFiber = nullptr;
     ConvertThreadToFiberFn convertThreadToFiber = nullptr;
     SwitchToFiberFn switchToFiber = nullptr;
     DeleteFiberFn deleteFiber = nullptr;
+    ConvertFiberToThreadFn convertFiberToThread = nullptr;
 
     FiberApi() {
         HMODULE kernel = LoadLibraryA("kernel32");
@@ -54,6 +56,7 @@ struct FiberApi {
         Fetch(kernel, "ConvertThreadToFiber", convertThreadToFiber);
         Fetch(kernel, "SwitchToFiber", switchToFiber);
         Fetch(kernel, "DeleteFiber", deleteFiber);
+        Fetch(kernel, "ConvertFiberToThread", convertFiberToThread);
     }
 
     template <typename F>
@@ -370,6 +373,30 @@ void ResumeRuntimeThread(RuntimeThread* thread) {
     if (thread->suspendCount > 0) --thread->suspendCount;
     thread->state &= ~(RuntimeThread::kSuspended | RuntimeThread::kSleeping);
     thread->sleepStart = thread->wakeTime = ThreadClockMs() - 1;
+}
+
+MainThreadHold MoveMainThreadHere(int32_t stackCheckSize) {
+    RuntimeThread* main = MainRuntimeThread();
+    if (sCurrentThread && sCurrentThread != main) ReportAssertion(kSource, __LINE__, "IsMainThread()");
+    const MainThreadHold previous{main->fiber, main->stackBase, main->stackTop, sStackLimit};
+    // Threads made before need a fiber to switch back to at once; otherwise the first new thread
+    // makes it, as on the start-up thread.
+    main->fiber = nullptr;
+    if (previous.fiber && Fibers().convertThreadToFiber) {
+        main->fiber = Fibers().convertThreadToFiber(nullptr);
+        if (!main->fiber) ReportAssertion(kSource, __LINE__, "ConvertThreadToFiber");
+    }
+    StackCheckerInit(stackCheckSize);
+    return previous;
+}
+
+void RestoreMainThreadHold(const MainThreadHold& hold) {
+    RuntimeThread* main = MainRuntimeThread();
+    if (main->fiber && Fibers().convertFiberToThread) Fibers().convertFiberToThread();
+    main->fiber = hold.fiber;
+    main->stackBase = hold.stackBase;
+    main->stackTop = hold.stackTop;
+    sStackLimit = hold.stackLimit;
 }
 
 extern "C" {

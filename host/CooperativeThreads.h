@@ -91,6 +91,23 @@ void SetThreadSlotCount(ObjectHeader* threadObject, int32_t count);
 int32_t ThreadRunQueueSize();
 RuntimeThread* ThreadRunQueueAt(int32_t index);
 
+// What ties the main record to the operating-system thread it runs on: its fiber and its checked
+// stack range.
+struct MainThreadHold {
+    void* fiber;
+    uintptr_t stackBase;
+    uintptr_t stackTop;
+    uintptr_t stackLimit;
+};
+// Makes the calling operating-system thread the main record's, with a checked range of the size
+// below the caller's stack and, when threads were made before, a fiber of its own; returns what
+// the record held until now. Service mode runs the application on a thread that the service
+// control manager starts. Called on the main record.
+MainThreadHold MoveMainThreadHere(int32_t stackCheckSize);
+// On the same operating-system thread, when the main record leaves it: the thread stops being a
+// fiber and the record takes back what it held before.
+void RestoreMainThreadHold(const MainThreadHold& hold);
+
 // The language class Thread.
 ObjectDefinition* Thread();
 

@@ -18,6 +18,16 @@ void CreateTimerWindow();
 // called again while it is still running for the same id (when it pumps messages itself).
 int32_t AddTimerCallback(TimerCallback callback, int32_t milliseconds);
 
+// Moves the timers, every one still running, to a timer window of the calling thread: a window's
+// timer messages reach only the thread that made it, and in service mode the application runs on
+// a thread the service control manager starts. The window left behind is kept, so that its thread
+// takes it up again when the timers come back.
+void MoveTimersToThisThread();
+
+// Has the thread that owns the timer window call the function with the argument from its message
+// loop; false when the call could not be posted. Any thread may post.
+bool PostTimerWindowCall(void (*call)(int32_t argument), int32_t argument);
+
 // Stops the timer of the id and forgets its callback; an id that names no timer changes nothing.
 // A callback may remove its own timer, or others, while it runs.
 void RemoveTimerCallback(int32_t id);
