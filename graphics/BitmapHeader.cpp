@@ -13,14 +13,20 @@ bool KnownHeaderSize(uint32_t size) {
     return size == 12 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
-// The channel of a pixel under a mask, scaled to 8 bits; 0xFF for an empty mask when asked.
+// The channel of a pixel under a mask, widened to 8 bits by repeating its bits (5-bit 7 is 57, as
+// GDI and other readers make it) or narrowed to its top 8; 0xFF for an empty mask when asked.
 uint32_t Channel(uint32_t pixel, uint32_t mask, uint32_t empty) {
     if (mask == 0) return empty;
     int shift = 0;
     while (!((mask >> shift) & 1)) ++shift;
     const uint32_t max = mask >> shift;
-    const uint64_t value = (pixel & mask) >> shift;
-    return static_cast<uint32_t>((value * 255 + max / 2) / max);
+    int bits = 0;
+    while (bits < 32 && (max >> bits) != 0) ++bits;
+    const uint32_t value = (pixel & mask) >> shift;
+    if (bits >= 8) return value >> (bits - 8);
+    uint32_t widened = 0;
+    for (int filled = 0; filled < 8; filled += bits) widened |= (value << (8 - bits)) >> filled;
+    return widened & 0xFF;
 }
 
 }  // namespace
@@ -109,12 +115,14 @@ bool ReadBMPLayout(const uint8_t* bytes, size_t length, BitmapLayout& layout) {
     const uint8_t* dib = bytes + kFileHeaderSize;
     const size_t dibLength = length - kFileHeaderSize;
     if (!ReadDIBLayout(dib, dibLength, layout)) return false;
-    // Rows placed elsewhere by the file: honoured when they lie past the table and fit the file.
+    // Rows placed elsewhere by the file: they start there when that lies past the table and
+    // inside the file, and must then fit; an offset outside the file is taken for a bad field.
     const uint32_t bitsOffset = U32(bytes + 10);
     if (bitsOffset >= kFileHeaderSize + layout.bitsOffset && bitsOffset <= length) {
         const size_t fromHeader = bitsOffset - kFileHeaderSize;
         const uint64_t imageBytes = static_cast<uint64_t>(layout.rowBytes) * layout.height;
-        if (dibLength - fromHeader >= imageBytes) layout.bitsOffset = fromHeader;
+        if (dibLength - fromHeader < imageBytes) return false;
+        layout.bitsOffset = fromHeader;
     }
     return true;
 }

@@ -44,6 +44,11 @@ public:
     void RedrawMenuBar() const;
     // The caption, TAB and the accelerator text of the command key when there is one.
     string NativeText() const;
+    // The first position, in the parent's native menu (without a parent, the menu bar of the
+    // owner window), whose entry text equals text, case counting: the caption and any
+    // accelerator text after a TAB. -1 when there is no such menu or entry. Captions may repeat,
+    // so the item's own entry is found by sub-menu handle or command id instead.
+    int32_t FindNativePosition(const string& text) const;
 
     int32_t nativeCount = 0;
     HWND ownerWindow = nullptr;

@@ -192,6 +192,39 @@ TEST_F(NativeMenuTest, TheNativeMenusMirrorEveryOperation) {
     EXPECT_EQ(Imp(file)->ChildCount(), 6);
 }
 
+TEST_F(NativeMenuTest, NativePositionsAreFoundByEntryText) {
+    ObjectHeader* menu = Item("Menu");
+    ObjectHeader* upper = Item("File");
+    ObjectHeader* lower = Item("file");
+    ObjectHeader* save = Item("Save", "S");
+    for (ObjectHeader* child : {upper, lower, save}) Imp(menu)->Append(child);
+    const struct {
+        const char* text;
+        int32_t position;
+    } table[] = {{"File", 0}, {"file", 1}, {"FILE", -1}, {"Save\tCtrl+S", 2}, {"Save", -1},
+                 {"", -1}};
+    for (const auto& row : table)
+        EXPECT_EQ(Imp(lower)->FindNativePosition(string(row.text)), row.position) << row.text;
+    // A hidden entry is no longer there: the next one moves up.
+    Imp(upper)->SetVisible(false);
+    EXPECT_EQ(Imp(lower)->FindNativePosition(string("file")), 0);
+    EXPECT_EQ(Imp(lower)->FindNativePosition(string("File")), -1);
+
+    // Without a parent the owner window's menu bar is searched; with neither, nothing.
+    ObjectHeader* bar = Bar();
+    for (const char* title : {"File", "Edit"}) Imp(bar)->Append(Item(title));
+    EXPECT_EQ(Imp(bar)->FindNativePosition(string("Edit")), -1);
+    HWND window = CreateWindowExW(0, L"STATIC", L"menus", WS_OVERLAPPED, 0, 0, 200, 100, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(SetMenu(window, Imp(bar)->menuHandle));
+    Imp(bar)->SetWindowDeep(window);
+    EXPECT_EQ(Imp(bar)->FindNativePosition(string("Edit")), 1);
+    EXPECT_EQ(Imp(bar)->FindNativePosition(string("View")), -1);
+    SetMenu(window, nullptr);
+    DestroyWindow(window);
+}
+
 TEST_F(NativeMenuTest, VisibilityOfTitlesAndSubMenusIsRefused) {
     ObjectHeader* bar = Bar();
     ObjectHeader* title = Item("File");

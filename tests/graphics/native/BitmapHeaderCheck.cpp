@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -177,7 +178,12 @@ int main() {
                         uint32_t shift = 0;
                         while (!((m >> shift) & 1)) ++shift;
                         const uint32_t max = m >> shift;
-                        channels[c] = ((v & max) * 255 + max / 2) / max;
+                        int n = 0;
+                        while ((max >> n) & 1) ++n;
+                        // The value's bits, most significant first, over and over for 8 bits.
+                        channels[c] = 0;
+                        for (int i = 0; i < 8; ++i)
+                            channels[c] = channels[c] << 1 | (((v & max) >> (n - 1 - i % n)) & 1);
                     }
                     expected = 0xFF000000 | channels[0] << 16 | channels[1] << 8 | channels[2];
                 }
@@ -228,6 +234,11 @@ int main() {
     Bytes outside = files[0];
     outside[10] = 0xFF, outside[11] = 0xFF, outside[12] = 0xFF, outside[13] = 0x7F;
     CHECK(ReadBMPLayout(outside.data(), outside.size(), layout) && layout.bitsOffset == 40);
+    // One inside the file names where the rows start: rows it leaves short are refused.
+    Bytes cutByOffset = files[0];
+    const uint32_t late = static_cast<uint32_t>(cutByOffset.size()) - 2;
+    std::memcpy(&cutByOffset[10], &late, 4);
+    CHECK(!ReadBMPLayout(cutByOffset.data(), cutByOffset.size(), layout));
 
     // Every prefix of every valid file, and random mutations of them.
     uint64_t sum = 0;
