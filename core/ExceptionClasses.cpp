@@ -123,6 +123,9 @@ ObjectDefinition* KeyNotFoundException() { return SubclassDefinition<kKeyNotFoun
 ObjectDefinition* UnsupportedFormatException() {
     return SubclassDefinition<kUnsupportedFormat>();
 }
+ObjectDefinition* ServiceNotAvailableException() {
+    return SubclassDefinition<kServiceNotAvailable>();
+}
 
 void RegisterExceptionClasses() {
     RegisterIntrinsicClass(RuntimeException());

@@ -116,6 +116,7 @@ ObjectDefinition* ThreadAlreadyRunningException();
 ObjectDefinition* TypeMismatchException();
 ObjectDefinition* KeyNotFoundException();
 ObjectDefinition* UnsupportedFormatException();
+ObjectDefinition* ServiceNotAvailableException();
 
 // Registers the nineteen exception classes by name, in their fixed order.
 void RegisterExceptionClasses();

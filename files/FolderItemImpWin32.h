@@ -33,6 +33,8 @@ public:
     bool GetLocked() const override;
     bool SetLocked(bool locked) override;
     string GetType() const override;
+    // SaveInfo.cpp: the data of this item, written as SaveInfoRecord.h lays it out.
+    string GetSaveInfo(const FolderItemImp* relativeTo, int32_t mode) const override;
     string GetShellPath() const override;
     string GetURLPath() const override;
     double GetCreationDate() const override;
@@ -66,6 +68,14 @@ public:
     // Items handed out by the Recycle Bin and items made from SaveInfo offer no children and no
     // contents.
     void Seal() { mSealed = true; }
+
+    // A new item whose path is taken exactly as given, neither looked up nor lengthened, as
+    // SaveInfo data stores it.
+    static FolderItemImpWin32* WithStoredPath(const string& path, bool isRoot, bool sealed);
+
+protected:
+    // An item without a path, for implementations that have none of their own.
+    FolderItemImpWin32() = default;
 
 private:
     // The error code of a Windows error number, kept in LastError().

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "FolderItemImpRecycleBin.h"
 #include "FolderItemImpWin32.h"
 #include "PathMarshalling.h"
 #include "core/Platform.h"
@@ -225,7 +226,7 @@ FolderItemImp* FolderItemImpWin32::ResolveAlias(uint32_t) {
 }
 
 FolderItemImp* FolderItemImpWin32::FindFolder(uint32_t code) const {
-    // The Recycle Bin (kTrashFolderCode) has no item of its own yet.
+    if (code == kTrashFolderCode) return new FolderItemImpRecycleBin;
     for (const SpecialFolder& folder : kSpecialFolders) {
         if (folder.code != code) continue;
         string path = folder.csidl < 0 ? TemporaryFolderPath() : ShellFolderPath(folder.csidl);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "StringTesting.h"
+#include "TemporaryFolder.h"
 #include "core/Platform.h"
 #include "files/DataFile.h"
 #include "files/FolderItemImpWin32.h"
@@ -50,25 +51,6 @@ std::string ReadFileBytes(const std::string& path) {
     return contents.str();
 }
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW data;
-    const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(search, &data));
-        FindClose(search);
-    }
-    RemoveDirectoryW(path.c_str());
-}
-
 void MakeShortcut(const std::string& shortcut, const std::string& target) {
     static const CLSID kShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     IShellLinkW* link = nullptr;
@@ -90,13 +72,13 @@ protected:
         char narrow[MAX_PATH * 3];
         WideCharToMultiByte(CP_UTF8, 0, temp, -1, narrow, sizeof narrow, nullptr, nullptr);
         root = std::string(narrow) + "qv-folder-items-" + std::to_string(GetCurrentProcessId());
-        RemoveTree(Wide(root));
+        RemoveFolderTree(Wide(root));
         ASSERT_TRUE(CreateDirectoryW(Wide(root).c_str(), nullptr));
         CoInitialize(nullptr);
     }
     void TearDown() override {
         SetUnicodePlatformOverride(UnicodePlatformOverride::None);
-        RemoveTree(Wide(root));
+        RemoveFolderTree(Wide(root));
         CoUninitialize();
     }
     Imp Item(const std::string& relative) { return std::make_unique<FolderItemImpWin32>(Runtime(root + "\\" + relative)); }
@@ -351,12 +333,14 @@ TEST_F(FolderItemWin32, SpecialFolders) {
     FolderItemImpWin32 any{string()};
     for (uint32_t code = 999; code <= 1047; ++code) {
         Imp folder(any.FindFolder(code));
-        const bool none = code < 1001 || code == 1004 || code == 1008 || (code >= 1034 && code <= 1045) || code > 1046;
+        const bool none = code < 1000 || code == 1004 || code == 1008 || (code >= 1034 && code <= 1045) || code > 1046;
         if (none) {
             EXPECT_EQ(folder, nullptr) << code;
             continue;
         }
         ASSERT_NE(folder, nullptr) << code;
+        EXPECT_EQ(folder->IsTrash(), code == kTrashFolderCode) << code;
+        if (code == kTrashFolderCode) continue;
         const std::string path = Text(static_cast<FolderItemImpWin32*>(folder.get())->Path());
         ASSERT_GT(path.size(), 3u) << code;
         EXPECT_NE(path.back(), '\\') << code;

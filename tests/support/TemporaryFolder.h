@@ -1,5 +1,5 @@
-// A test fixture with a folder of its own in the temporary folder, removed with the files it holds
-// (read-only ones included); it also ends any forced platform branch.
+// A test fixture with a folder of its own in the temporary folder, removed with the files and
+// folders it holds (read-only ones included); it also ends any forced platform branch.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,26 @@
 
 #include "StringTesting.h"
 #include "core/Platform.h"
+
+// Removes a folder with everything in it; path has no trailing backslash.
+inline void RemoveFolderTree(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    const HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveFolderTree(child);
+            else
+                DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &data));
+        FindClose(search);
+    }
+    RemoveDirectoryW(path.c_str());
+}
 
 class TemporaryFolderTest : public testing::Test {
 protected:
@@ -24,16 +44,8 @@ protected:
 
     void TearDown() override {
         SetUnicodePlatformOverride(UnicodePlatformOverride::None);
-        WIN32_FIND_DATAW entry;
-        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                SetFileAttributesW((folder + entry.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW((folder + entry.cFileName).c_str());
-            } while (FindNextFileW(find, &entry));
-            FindClose(find);
-        }
-        EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
+        RemoveFolderTree(folder.substr(0, folder.size() - 1));
+        EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
     }
 
     // The path of a name in the folder as a UTF-8 runtime string.
