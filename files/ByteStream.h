@@ -10,7 +10,9 @@
 #include <cstdint>
 
 #include "core/GuardedMemory.h"
-#include "core/RuntimeString.h"
+
+// Only WriteLine needs the runtime string, so the stream itself also builds off the platform.
+class string;
 
 // The C library's EOF macro would swallow the operation's name.
 #pragma push_macro("EOF")
@@ -59,6 +61,7 @@ public:
     // success does not clear it.
     int32_t LastError() const { return mLastError; }
     bool SwapsBytes() const { return mSwapBytes != 0; }
+    bool SwapsDoubles() const { return mSwapDoubles; }
     // Doubles are reversed only when this and the byte swap are both on.
     void SetSwapDoubles(bool swap) { mSwapDoubles = swap; }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ByteStream.h"
+#include "core/RuntimeString.h"
 
 #pragma push_macro("EOF")
 #undef EOF
