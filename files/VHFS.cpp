@@ -308,12 +308,7 @@ bool VHFS::MoveEntry(const VHFSEntry& entry, const VHFSEntry& folder) {
     const uint32_t parentIDnum = ParentIDnum(entry.idnum);
     if (parentIDnum == 0) return false;
     if (parentIDnum == folder.idnum) return true;
-    // The destination must not lie inside the entry; the walk up is bounded for damaged parents.
-    uint32_t above = folder.idnum;
-    for (double steps = mCore->Disk()->Length() / 32 + 2; above != 0 && steps > 0; --steps) {
-        if (above == entry.idnum) return false;
-        above = ParentIDnum(above);
-    }
+    if (IsInside(folder, entry)) return false;
     VHFSEntry parent;
     parent.idnum = parentIDnum;
     LoadEntry(parent);
@@ -332,6 +327,17 @@ bool VHFS::MoveEntry(const VHFSEntry& entry, const VHFSEntry& folder) {
         return false;
     }
     return RemoveFromFolder(entry, parent);
+}
+
+bool VHFS::IsInside(const VHFSEntry& folder, const VHFSEntry& entry) {
+    if (!IsOpen()) return false;
+    // Bounded, for parents that damage has joined into a cycle.
+    uint32_t above = folder.idnum;
+    for (double steps = mCore->Disk()->Length() / 32 + 2; above != 0 && steps > 0; --steps) {
+        if (above == entry.idnum) return true;
+        above = ParentIDnum(above);
+    }
+    return false;
 }
 
 bool VHFS::WriteName(int16_t handle, std::string_view name) {

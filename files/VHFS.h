@@ -80,6 +80,8 @@ public:
     // Refuses to move a folder into itself or below itself.
     bool MoveEntry(const VHFSEntry& entry, const VHFSEntry& folder);
     bool RenameEntry(VHFSEntry& entry, std::string_view name);
+    // True when the folder is the entry or lies below it.
+    bool IsInside(const VHFSEntry& folder, const VHFSEntry& entry);
     bool SetEntryType(VHFSEntry& entry, uint32_t type);
     VHFSEntryInfo GetEntryInfo(const VHFSEntry& entry);
     bool SetEntryInfo(const VHFSEntryInfo& info);

@@ -592,8 +592,57 @@ void CheckDamagedVolumes() {
 
 }  // namespace
 
-// Arguments: the model run's steps (10000), and "model" to run the model alone.
+// Writes volumes of every version, each with the listing of its tree as the engine reads it, for
+// the independent decoder (tools/qvv-dump.py) to agree with.
+void ExportVolumes(const std::string& folder) {
+    std::vector<std::pair<std::string, Bytes>> volumes;
+    volumes.emplace_back("version1", HandBuiltVolume(1));
+    volumes.emplace_back("version2", HandBuiltVolume(2));
+    {
+        DiskImageStream disk;
+        disk.BigEndian();
+        VHFS* volume = VHFS::Create(&disk, false);
+        const VHFSEntry root = volume->GetRootEntry();
+        const VHFSEntry docs = volume->CreateFolder(root, "docs");
+        const VHFSEntry deep = volume->CreateFolder(docs, "deeper");
+        const Bytes big = Pattern(3000, 21);
+        WriteEntryData(*volume, volume->CreateEntry(deep, "big.bin", kUnknownFileType), big.data(), big.size());
+        WriteEntryData(*volume, volume->CreateEntry(docs, "note.txt", kUnknownFileType), "a note", 6);
+        volume->DeleteEntry(volume->CreateEntry(root, "gone", kUnknownFileType));
+        volume->CreateFolder(root, "empty");
+        WriteEntryData(*volume, volume->CreateEntry(root, std::string(240, 'L'), kUnknownFileType), "long", 4);
+        delete volume;
+        volumes.emplace_back("folders", disk.bytes);
+    }
+    {
+        DiskImageStream disk;
+        RunVolumeModel(disk, 3, 1500, 500);
+        volumes.emplace_back("model", disk.bytes);
+    }
+    for (const auto& [name, bytes] : volumes) {
+        DiskImageStream disk(bytes);
+        disk.BigEndian();
+        std::string listing;
+        {
+            VHFS volume(&disk, false);
+            ListTree(volume, volume.GetRootEntry(), "", listing);
+        }
+        FILE* file = std::fopen((folder + "/" + name + ".qvv").c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+        file = std::fopen((folder + "/" + name + ".list").c_str(), "w");
+        std::fputs(listing.c_str(), file);
+        std::fclose(file);
+    }
+}
+
+// Arguments: the model run's steps (10000), and "model" to run the model alone; or "export" and
+// a folder.
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "export") {
+        ExportVolumes(argv[2]);
+        return 0;
+    }
     if (argc < 3 || std::string(argv[2]) != "model") {
         CheckGoldenImages();
         CheckBlockMap();

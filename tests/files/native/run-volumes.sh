@@ -1,6 +1,7 @@
 #!/bin/sh
 # run-volumes.sh SOURCE_DIR BUILD_DIR [FUZZ_SECONDS]: builds the virtual-volume engine with the
-# machine's own compiler. The checks run under AddressSanitizer with a short model run; the full
+# machine's own compiler. The checks run under AddressSanitizer with a short model run, the
+# independent decoder (tools/qvv-dump.py) must list the volumes they write as the engine does; the full
 # model run (10,000 steps, two seeds) runs optimised without sanitizers; with FUZZ_SECONDS the
 # libFuzzer target runs that long instead.
 set -e
@@ -26,4 +27,11 @@ c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all -fn
 c++ -std=c++20 -O2 -I "$source" $engine "$source/tests/files/native/VirtualVolumeCheck.cpp" \
     -o "$build/volume_model"
 "$build/volume_check" 500
+mkdir -p "$build/export"
+rm -f "$build"/export/*
+"$build/volume_check" export "$build/export"
+for volume in "$build"/export/*.qvv; do
+    python3 "$source/tools/qvv-dump.py" "$volume" --expect "${volume%.qvv}.list"
+done
+echo "the independent decoder agrees on $(ls "$build"/export/*.qvv | wc -l) volumes"
 exec "$build/volume_model" 10000 model
