@@ -11,8 +11,13 @@
 
 #include "core/GuardedMemory.h"
 
-// Only WriteLine needs the runtime string, so the stream itself also builds off the platform.
+// The runtime string fits only the 32-bit build; the native builds of the pure stream logic
+// (which never call WriteLine) need only its name.
+#ifdef _WIN32
+#include "core/RuntimeString.h"
+#else
 class string;
+#endif
 
 // The C library's EOF macro would swallow the operation's name.
 #pragma push_macro("EOF")

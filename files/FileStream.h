@@ -3,7 +3,6 @@
 #pragma once
 
 #include "ByteStream.h"
-#include "core/RuntimeString.h"
 
 #pragma push_macro("EOF")
 #undef EOF

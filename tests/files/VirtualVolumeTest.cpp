@@ -265,33 +265,36 @@ TEST_F(VirtualVolumes, ItemsAndStreamsKeepTheVolumeOpen) {
     EXPECT_EQ(ReadAll(kept.get()), "still open");
 }
 
+// A disk file open for reading only, as OpenAsVirtualVolume falls back to.
 TEST_F(VirtualVolumes, AReadOnlyVolumeReadsAndItsWritesFailVisibly) {
-    ObjectHeader* item = DiskItem(L"readonly.qvv");
     {
         FolderItemImp* root = NewVolume(L"readonly.qvv");
         std::unique_ptr<FolderItemImp> file(root->GetChild(Tagged("r"), 0));
         ASSERT_TRUE(WriteAll(file.get(), "read me"));
     }
-    for (ObjectHeader* object : mHeld)
-        if (object != item) RuntimeUnlockObject(object);
-    mHeld = {item};
+    for (ObjectHeader* object : mHeld) RuntimeUnlockObject(object);
+    mHeld.clear();
     const DWORD size = SizeOf(L"readonly.qvv");
-    ASSERT_TRUE(FolderItemImpOf(item)->SetLocked(true));
-    ObjectHeader* volume = Held(FolderItemOpenAsVirtualVolume(item));
-    ASSERT_NE(volume, nullptr);
-    FolderItemImp* root = FolderItemImpOf(Held(VirtVolRootGetter(volume, 0)));
-    std::unique_ptr<FolderItemImp> file(root->GetChild(Tagged("r"), 0));
-    EXPECT_EQ(ReadAll(file.get()), "read me");
-    std::unique_ptr<ByteStream> stream(file->OpenStream(true, true));
-    ASSERT_NE(stream, nullptr);
-    EXPECT_FALSE(stream->Write("x", 1));
-    EXPECT_NE(stream->LastError(), 0);
-    std::unique_ptr<FolderItemImp> made(root->GetChild(Tagged("new"), 0));
-    EXPECT_EQ(made->CreateStream(string()), nullptr);
-    EXPECT_NE(made->LastError(), 0);
+    DataFile* disk = NewDataFile();
+    ASSERT_TRUE(disk->Open(PathOf(L"readonly.qvv"), kOpenForReading));
+    disk->SwapOn();
+    disk->SetSwapDoubles(true);
+    {
+        VHFS volume(disk, true);
+        ASSERT_TRUE(volume.IsOpen());
+        const VHFSEntry root = volume.GetRootEntry();
+        const VHFSEntry file = FindChild(volume, root, "r");
+        std::unique_ptr<VolumeFileStream> stream(volume.OpenEntryStream(file));
+        ASSERT_NE(stream, nullptr);
+        char bytes[8] = {};
+        int32_t got = 0;
+        EXPECT_TRUE(stream->Read(bytes, 8, &got));
+        EXPECT_EQ(std::string(bytes, got), "read me");
+        EXPECT_FALSE(stream->Write("x", 1));
+        EXPECT_NE(stream->LastError(), 0);
+        EXPECT_TRUE(volume.CreateEntry(root, "new", kUnknownFileType).IsEmpty());
+    }
     EXPECT_EQ(SizeOf(L"readonly.qvv"), size);
-    stream.reset();
-    FolderItemImpOf(item)->SetLocked(false);
 }
 
 // The model run over a data file on disk, shorter than the native one.
