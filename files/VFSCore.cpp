@@ -38,6 +38,8 @@ bool InsideDisk(double offset, double length, double diskLength) {
 
 VFSCore::VFSCore() { SetDefaults(); }
 
+unsigned char* VFSCore::NewBlockCache() { return static_cast<unsigned char*>(GuardedNew(kCachedBlockBytes)); }
+
 void VFSCore::SetDefaults() {
     mOpen = false;
     mDisk = nullptr;
@@ -49,6 +51,8 @@ void VFSCore::SetDefaults() {
     mNewBlockLength = 1024.0;
     mLargestReusable = 16384.0;
     mVersion = kVolumeVersion;
+    if (!mBlockCache) mBlockCache = NewBlockCache();
+    mCachedBlock = -1.0;
 }
 
 VFSCore* VFSCore::Create(ByteStream* disk, bool ownsDisk) {
@@ -152,23 +156,20 @@ VFSCore::~VFSCore() {
     }
     for (uint32_t i = 0; i < mFiles.size(); ++i) GuardedDelete(mFiles[i]);
     for (uint32_t i = 0; i < mLengths.size(); ++i) GuardedDelete(mLengths[i]);
+    GuardedDelete(mBlockCache);
 }
 
 // --- block headers ---
 
-bool VFSCore::ReadBlockHeader(double offset, VFSBlockHeader& header) {
+void VFSCore::DecodeHeader(const unsigned char* at, VFSBlockHeader& header) const {
     unsigned char bytes[kBlockHeaderSize];
-    int32_t count = 0;
-    if (!mDisk->SetPosition(DiskPosition(offset)) || !mDisk->Read(bytes, kBlockHeaderSize, &count) ||
-        count != kBlockHeaderSize)
-        return false;
+    std::memcpy(bytes, at, kBlockHeaderSize);
     const bool swapInts = mDisk->SwapsBytes();
-    const bool swapDoubles = swapInts && mDisk->SwapsDoubles();
     uint32_t words[3];
     std::memcpy(words, bytes, sizeof words);
     if (swapInts)
         for (uint32_t& word : words) word = Swap32(word);
-    if (swapDoubles) {
+    if (swapInts && mDisk->SwapsDoubles()) {
         ReverseBytes(bytes + 12, 8);
         ReverseBytes(bytes + 20, 8);
     }
@@ -177,11 +178,9 @@ bool VFSCore::ReadBlockHeader(double offset, VFSBlockHeader& header) {
     header.mBlockIndex = words[2];
     std::memcpy(&header.mBlockLength, bytes + 12, 8);
     std::memcpy(&header.mNextBlock, bytes + 20, 8);
-    return true;
 }
 
-bool VFSCore::WriteBlockHeader(double offset, const VFSBlockHeader& header) {
-    unsigned char bytes[kBlockHeaderSize];
+void VFSCore::EncodeHeader(const VFSBlockHeader& header, unsigned char* bytes) const {
     uint32_t words[3] = {header.mMagic, header.mIDnum, header.mBlockIndex};
     const bool swapInts = mDisk->SwapsBytes();
     if (swapInts)
@@ -193,19 +192,60 @@ bool VFSCore::WriteBlockHeader(double offset, const VFSBlockHeader& header) {
         ReverseBytes(bytes + 12, 8);
         ReverseBytes(bytes + 20, 8);
     }
-    return mDisk->SetPosition(DiskPosition(offset)) && mDisk->Write(bytes, kBlockHeaderSize);
 }
 
+bool VFSCore::DiskWrite(double offset, const void* bytes, int32_t count) {
+    mCachedBlock = -1.0;
+    return mDisk->SetPosition(DiskPosition(offset)) && mDisk->Write(bytes, count);
+}
+
+bool VFSCore::ReadBlockHeader(double offset, VFSBlockHeader& header) {
+    unsigned char bytes[kBlockHeaderSize];
+    int32_t count = 0;
+    if (!mDisk->SetPosition(DiskPosition(offset)) || !mDisk->Read(bytes, kBlockHeaderSize, &count) ||
+        count != kBlockHeaderSize)
+        return false;
+    DecodeHeader(bytes, header);
+    return true;
+}
+
+bool VFSCore::WriteBlockHeader(double offset, const VFSBlockHeader& header) {
+    unsigned char bytes[kBlockHeaderSize];
+    EncodeHeader(header, bytes);
+    return DiskWrite(offset, bytes, kBlockHeaderSize);
+}
+
+// One read takes in a whole block of the usual sizes, header and trailer included, and keeps it
+// for the payload reads that follow; any write forgets it.
 bool VFSCore::ReadValidBlock(double offset, VFSBlockHeader& header) {
-    if (!InsideDisk(offset, kBlockHeaderSize, mDiskLength) || !ReadBlockHeader(offset, header))
+    if (!InsideDisk(offset, kBlockHeaderSize, mDiskLength)) return false;
+    if (offset == mCachedBlock) {
+        DecodeHeader(mBlockCache, header);
+        return true;
+    }
+    const double left = mDiskLength - offset;
+    const int32_t want = left < kCachedBlockBytes ? static_cast<int32_t>(left) : kCachedBlockBytes;
+    int32_t count = 0;
+    mCachedBlock = -1.0;
+    if (!mDisk->SetPosition(DiskPosition(offset)) || !mDisk->Read(mBlockCache, want, &count) ||
+        count < kBlockHeaderSize)
         return false;
+    DecodeHeader(mBlockCache, header);
     const double length = header.mBlockLength;
-    if (header.mMagic != kBlockMagic || !(length >= kSmallestBlock) ||
-        !InsideDisk(offset, length, mDiskLength))
+    if (header.mMagic != kBlockMagic || !(length >= kSmallestBlock) || !InsideDisk(offset, length, mDiskLength))
         return false;
-    int32_t trailer = 0;
-    return mDisk->SetPosition(DiskPosition(offset + length - 4)) && mDisk->ReadInt32(trailer) &&
-           static_cast<uint32_t>(trailer) == kBlockTrailer;
+    uint32_t trailer = 0;
+    if (length <= count) {
+        std::memcpy(&trailer, mBlockCache + static_cast<int32_t>(length) - 4, 4);
+        if (mDisk->SwapsBytes()) trailer = Swap32(trailer);
+        if (trailer != kBlockTrailer) return false;
+        mCachedBlock = offset;
+        mCachedLength = static_cast<int32_t>(length);
+        return true;
+    }
+    int32_t word = 0;
+    return mDisk->SetPosition(DiskPosition(offset + length - 4)) && mDisk->ReadInt32(word) &&
+           static_cast<uint32_t>(word) == kBlockTrailer;
 }
 
 bool VFSCore::LoadBlockHeader(VFSFileInfo& record, double offset, uint32_t blockIndex) {
@@ -222,6 +262,7 @@ bool VFSCore::LoadBlockHeader(VFSFileInfo& record, double offset, uint32_t block
 }
 
 bool VFSCore::WriteWordAt(double offset, uint32_t value) {
+    mCachedBlock = -1.0;
     return mDisk->SetPosition(DiskPosition(offset)) && mDisk->WriteInt32(static_cast<int32_t>(value));
 }
 
@@ -299,7 +340,7 @@ bool VFSCore::FindFirstBlock(uint32_t idnum, VFSBlockHeader& header, double& off
     return false;
 }
 
-double VFSCore::AllocateBlock(double& length) {
+double VFSCore::AllocateBlock(double& length, uint32_t owner, uint32_t blockIndex) {
     length = 0.0;
     if (!mOpen) return -1.0;
     VFSBlockHeader header;
@@ -311,6 +352,9 @@ double VFSCore::AllocateBlock(double& length) {
         const bool valid = ReadValidBlock(offset, header);
         if (valid && header.mIDnum == 0) {
             if (header.mBlockLength >= mSmallestReusable && header.mBlockLength <= mLargestReusable) {
+                const VFSBlockHeader owned = {kBlockMagic, owner, blockIndex, header.mBlockLength, 0.0};
+                if (!WriteBlockHeader(offset, owned)) return -1.0;
+                mMap.SetOwner(static_cast<uint32_t>(offset), owner, static_cast<int32_t>(blockIndex));
                 length = header.mBlockLength;
                 return offset;
             }
@@ -325,24 +369,17 @@ double VFSCore::AllocateBlock(double& length) {
         }
     }
 
+    // A new block at the end, whole in one write: header, zeroed payload and trailer.
     const double end = mAppendOffset;
-    if (end + mNewBlockLength > 2147483647.0) return -1.0;
-    const VFSBlockHeader fresh = {kBlockMagic, 0, 0, mNewBlockLength, 0.0};
-    if (!WriteBlockHeader(end, fresh)) return -1.0;
-    if (end + mNewBlockLength > mDisk->Length() && !mDisk->SetLength(DiskPosition(end + mNewBlockLength)))
-        return -1.0;
-    if (mZeroFill) {
-        static const unsigned char zeros[1024] = {};
-        double left = mNewBlockLength - kBlockHeaderSize - 4;
-        mDisk->SetPosition(DiskPosition(end + kBlockHeaderSize));
-        while (left > 0) {
-            const int32_t n = left > sizeof zeros ? static_cast<int32_t>(sizeof zeros) : static_cast<int32_t>(left);
-            if (!mDisk->Write(zeros, n)) return -1.0;
-            left -= n;
-        }
-    }
-    if (!WriteWordAt(end + mNewBlockLength - 4, kBlockTrailer)) return -1.0;
-    mMap.Add(0, static_cast<uint32_t>(end), 0);
+    if (end + mNewBlockLength > 2147483647.0 || mNewBlockLength > kCachedBlockBytes) return -1.0;
+    const int32_t size = static_cast<int32_t>(mNewBlockLength);
+    std::memset(mBlockCache, 0, static_cast<size_t>(size));
+    const VFSBlockHeader fresh = {kBlockMagic, owner, blockIndex, mNewBlockLength, 0.0};
+    EncodeHeader(fresh, mBlockCache);
+    uint32_t trailer = mDisk->SwapsBytes() ? Swap32(kBlockTrailer) : kBlockTrailer;
+    std::memcpy(mBlockCache + size - 4, &trailer, 4);
+    if (!DiskWrite(end, mBlockCache, size)) return -1.0;
+    mMap.Add(owner, static_cast<uint32_t>(end), owner ? blockIndex : 0);
     mAppendOffset = end + mNewBlockLength;
     if (mAppendOffset > mDiskLength) mDiskLength = mAppendOffset;
     length = mNewBlockLength;
@@ -360,12 +397,7 @@ uint32_t VFSCore::CreateFile() {
     if (idnum < kRootDirectoryIDnum || idnum == 0xFFFFFFFFu) return 0;
     if (!WriteWordAt(mCounterPosition, idnum + 1)) return 0;
     double length = 0.0;
-    const double offset = AllocateBlock(length);
-    if (offset < 0) return 0;
-    const VFSBlockHeader header = {kBlockMagic, idnum, 0, length, 0.0};
-    if (!WriteBlockHeader(offset, header)) return 0;
-    mMap.SetOwner(static_cast<uint32_t>(offset), idnum, 0);
-    return idnum;
+    return AllocateBlock(length, idnum, 0) < 0 ? 0 : idnum;
 }
 
 bool VFSCore::IsFileOpen(uint32_t idnum) const {
@@ -489,10 +521,14 @@ bool VFSCore::ReadFile(int16_t handle, double& count, void* buffer) {
         if (n > 0) {
             int32_t got = 0;
             const int32_t bytes = static_cast<int32_t>(n);
-            // A short disk read fails the transfer rather than leaving the handle between bytes.
-            if (!mDisk->SetPosition(DiskPosition(f.mBlockStart + f.mPosWithinBlock)) ||
-                !mDisk->Read(out, bytes, &got) || got != bytes)
+            const int32_t within = static_cast<int32_t>(f.mPosWithinBlock);
+            if (f.mBlockStart == mCachedBlock && within + bytes <= mCachedLength) {
+                std::memcpy(out, mBlockCache + within, static_cast<size_t>(bytes));
+            } else if (!mDisk->SetPosition(DiskPosition(f.mBlockStart + f.mPosWithinBlock)) ||
+                       !mDisk->Read(out, bytes, &got) || got != bytes) {
+                // A short disk read fails the transfer rather than leaving the handle between bytes.
                 return false;
+            }
             out += bytes;
             count += bytes;
             f.mPosWithinBlock += bytes;
@@ -507,7 +543,7 @@ bool VFSCore::ReadFile(int16_t handle, double& count, void* buffer) {
 bool VFSCore::ExtendChain(VFSFileInfo& f) {
     // Another handle on the same file may have linked a block here since this one looked.
     VFSBlockHeader current;
-    if (!ReadValidBlock(f.mBlockStart, current) || current.mIDnum != f.mBlockHeader.mIDnum ||
+    if (!ReadBlockHeader(f.mBlockStart, current) || current.mIDnum != f.mBlockHeader.mIDnum ||
         current.mBlockIndex != f.mBlockHeader.mBlockIndex) {
         f.mBlockHeader.mIDnum = 0;
         return false;
@@ -516,17 +552,18 @@ bool VFSCore::ExtendChain(VFSFileInfo& f) {
         f.mBlockHeader.mNextBlock = current.mNextBlock;
         return StepToNextBlock(f);
     }
+    // The new block is whole and owned before the chain links it: a crash in between leaves an
+    // orphan block, never a broken chain.
     double length = 0.0;
-    const double offset = AllocateBlock(length);
-    if (offset < 0) return false;
     const uint32_t index = current.mBlockIndex + 1;
-    const VFSBlockHeader fresh = {kBlockMagic, current.mIDnum, index, length, 0.0};
-    if (!WriteBlockHeader(offset, fresh)) return false;
-    mMap.SetOwner(static_cast<uint32_t>(offset), current.mIDnum, static_cast<int32_t>(index));
+    const double offset = AllocateBlock(length, current.mIDnum, index);
+    if (offset < 0) return false;
     current.mNextBlock = offset;
     if (!WriteBlockHeader(f.mBlockStart, current)) return false;
-    f.mBlockHeader.mNextBlock = offset;
-    return StepToNextBlock(f);
+    f.mBlockHeader = {kBlockMagic, current.mIDnum, index, length, 0.0};
+    f.mBlockStart = offset;
+    f.mPosWithinBlock = kBlockHeaderSize;
+    return true;
 }
 
 bool VFSCore::WriteFile(int16_t handle, const void* buffer, double count) {
@@ -541,9 +578,7 @@ bool VFSCore::WriteFile(int16_t handle, const void* buffer, double count) {
         const double n = remaining < left ? remaining : left;
         if (n > 0) {
             const int32_t bytes = static_cast<int32_t>(n);
-            if (!mDisk->SetPosition(DiskPosition(f.mBlockStart + f.mPosWithinBlock)) ||
-                !mDisk->Write(in, bytes))
-                return false;
+            if (!DiskWrite(f.mBlockStart + f.mPosWithinBlock, in, bytes)) return false;
             in += bytes;
             f.mPosWithinBlock += bytes;
             f.mPosition += bytes;

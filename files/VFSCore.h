@@ -109,7 +109,12 @@ private:
     // A valid block of that idnum and index; anything else kills the handle's record.
     bool LoadBlockHeader(VFSFileInfo& record, double offset, uint32_t blockIndex);
     bool FindFirstBlock(uint32_t idnum, VFSBlockHeader& header, double& offset);
-    double AllocateBlock(double& length);
+    // A block owned by that idnum at that index, reused or appended; its offset, -1 on failure.
+    double AllocateBlock(double& length, uint32_t owner, uint32_t blockIndex);
+    void DecodeHeader(const unsigned char* at, VFSBlockHeader& header) const;
+    void EncodeHeader(const VFSBlockHeader& header, unsigned char* bytes) const;
+    bool DiskWrite(double offset, const void* bytes, int32_t count);
+    static unsigned char* NewBlockCache();
     void RebuildBlockMap();
     // The end of the last valid block, walking from the highest block the map knows; false when
     // that block is not valid.
@@ -134,5 +139,10 @@ private:
     double mAppendOffset = 0.0;
     double mDiskLength = 0.0;
     bool mRebuilt = false;
+    // The last block read whole, by disk offset (-1 when none).
+    static constexpr int32_t kCachedBlockBytes = 1024;
+    unsigned char* mBlockCache = nullptr;
+    double mCachedBlock = -1.0;
+    int32_t mCachedLength = 0;
     SimpleVector<VFSSharedLength*> mLengths;
 };

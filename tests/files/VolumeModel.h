@@ -73,7 +73,7 @@ public:
             const bool crash = mRandom() % 40 == 0;
             std::vector<unsigned char> copy;
             bool copied = false;
-            int countdown = 1 + static_cast<int>(mRandom() % 24);
+            int countdown = 1 + static_cast<int>(mRandom() % 12);
             if (crash)
                 mDisk.beforeWrite = [&] {
                     if (!copied && --countdown == 0) {
