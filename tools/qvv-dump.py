@@ -79,7 +79,7 @@ class Volume:
 
     def walk(self, idnum, path, lines, depth):
         _, kind, _, _, data = self.entry(idnum)
-        if kind != 0x666F6C64 or depth > 64:
+        if kind != 0x666F6C64 or depth > 400:
             return
         count = struct.unpack(self.values + "I", data[0:4])[0]
         for i in range(count):

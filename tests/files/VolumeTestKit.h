@@ -84,7 +84,7 @@ inline std::vector<std::string> ChildNames(VHFS& volume, const VHFSEntry& folder
 // or the file's data bytes in hexadecimal. Walks at most a bounded number of entries.
 inline void ListTree(VHFS& volume, const VHFSEntry& folder, const std::string& path, std::string& out,
                      int depth = 0) {
-    if (depth > 64) return;
+    if (depth > 400) return;
     SimpleVector<VHFSEntry> children;
     volume.ListFolder(folder, children);
     for (uint32_t i = 0; i < children.size(); ++i) {

@@ -544,7 +544,7 @@ void CheckDamagedVolumes() {
         small = disk.bytes;
     }
     const int before = gNativeFailureCount;
-    for (size_t n = 0; n < small.size(); n += (n < 128 ? 1 : 7)) WalkEverything(Bytes(small.begin(), small.begin() + n));
+    for (size_t n = 0; n < small.size(); ++n) WalkEverything(Bytes(small.begin(), small.begin() + n));
 
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
@@ -580,7 +580,6 @@ void CheckDamagedVolumes() {
         Bytes image = small;
         std::memcpy(image.data() + row.at, row.bytes.data(), row.bytes.size());
         WalkEverything(image);
-        Check(true, "damaged", row.what);
     }
     // Chain cycles in a file's later blocks: every block of the image points back to the first.
     Bytes cyclic = small;
