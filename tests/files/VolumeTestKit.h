@@ -42,15 +42,23 @@ struct ImageBuilder {
     }
 };
 
+// The file's data read in pieces, so that a damaged length reads only what the chain holds; a
+// read that ends early is marked with "?!" at the end.
 inline std::vector<unsigned char> ReadEntryData(VHFS& volume, const VHFSEntry& entry) {
     std::vector<unsigned char> data;
     VolumeFileStream* stream = volume.OpenEntryStream(entry);
     if (!stream) return data;
-    data.resize(static_cast<size_t>(stream->Length()));
-    int32_t got = 0;
-    if (!data.empty() && (!stream->Read(data.data(), static_cast<int32_t>(data.size()), &got) ||
-                          got != static_cast<int32_t>(data.size())))
-        data.assign({'?', '!'});
+    const size_t length = static_cast<size_t>(stream->Length());
+    unsigned char piece[65536];
+    while (data.size() < length) {
+        int32_t got = 0;
+        const bool ok = stream->Read(piece, sizeof piece, &got);
+        data.insert(data.end(), piece, piece + got);
+        if (!ok || got <= 0) {
+            data.insert(data.end(), {'?', '!'});
+            break;
+        }
+    }
     delete stream;
     return data;
 }

@@ -17,6 +17,7 @@ if [ -n "$3" ]; then
     mkdir -p "$build/volume_corpus"
     # Seeds: a small volume with folders and files, made by the checks below.
     "$build/volume_fuzz" -max_total_time="$3" -max_len=8192 -timeout=10 -rss_limit_mb=1024 \
+        -artifact_prefix="$build/" \
         "$build/volume_corpus" "$source/tests/files/volume-seeds" 2>"$build/fuzz.log" ||
         { tail -40 "$build/fuzz.log"; exit 1; }
     tail -1 "$build/fuzz.log"
