@@ -53,10 +53,11 @@ VHFS* FolderItemImpVirtual::Volume() const {
 }
 
 VHFSEntry FolderItemImpVirtual::ResolveEntry() const {
-    if (mResolved) return mEntry;
     VHFS* volume = Volume();
+    if (!volume) return VHFSEntry();
+    if (mResolved) return mEntry;
     SimpleVector<VHFSEntry> children;
-    if (!volume || !volume->ListFolder(mEntry, children)) return VHFSEntry();
+    if (!volume->ListFolder(mEntry, children)) return VHFSEntry();
     for (uint32_t i = 0; i < children.size(); ++i) {
         const VHFSEntry& child = children.mBuf[i];
         if (!child.IsEmpty() && string::CompareNoCase(EntryName(child), mName) == 0) return child;

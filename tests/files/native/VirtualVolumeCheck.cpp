@@ -311,6 +311,15 @@ struct VolumeFixture {
 };
 
 void CheckFolders() {
+    // A disk whose first writes fail holds no volume with a root.
+    for (int64_t allowed : {0, 1, 4, 5, 6, 7}) {
+        DiskImageStream disk;
+        disk.BigEndian();
+        disk.writesLeft = allowed;
+        VHFS* volume = VHFS::Create(&disk, false);
+        Check(!volume->GetRootEntry().IsFolder(), "no root when the first writes fail", std::to_string(allowed));
+        delete volume;
+    }
     {
         VolumeFixture f;
         Check(f.root.IsFolder() && f.root.Name() == "/" && f.Names().empty() &&
