@@ -542,9 +542,12 @@ bool VFSCore::ReadFile(int16_t handle, double& count, void* buffer) {
 
 bool VFSCore::ExtendChain(VFSFileInfo& f) {
     // Another handle on the same file may have linked a block here since this one looked.
-    VFSBlockHeader current;
-    if (!ReadBlockHeader(f.mBlockStart, current) || current.mIDnum != f.mBlockHeader.mIDnum ||
-        current.mBlockIndex != f.mBlockHeader.mBlockIndex) {
+    VFSBlockHeader current = f.mBlockHeader;
+    uint32_t handles = 0;
+    for (uint32_t i = 0; i < mFiles.size(); ++i)
+        if (mFiles.mBuf[i] && mFiles.mBuf[i]->mBlockHeader.mIDnum == current.mIDnum) ++handles;
+    if (handles > 1 && (!ReadBlockHeader(f.mBlockStart, current) || current.mIDnum != f.mBlockHeader.mIDnum ||
+                        current.mBlockIndex != f.mBlockHeader.mBlockIndex)) {
         f.mBlockHeader.mIDnum = 0;
         return false;
     }
