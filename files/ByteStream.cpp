@@ -42,11 +42,6 @@ bool ByteStream::WriteDouble(double value) {
     return Write(&value, sizeof value);
 }
 
-bool ByteStream::WriteLine(const string& text) {
-    const string line = StringConcat(text, string("\r\n"));
-    return Write(line.CString(), line.Length());
-}
-
 bool ByteStream::WriteVarInt(int32_t value) {
     uint8_t bytes[kVarIntMaxBytes];
     return Write(bytes, EncodeVarInt(value, bytes));

@@ -10,7 +10,14 @@
 #include <cstdint>
 
 #include "core/GuardedMemory.h"
+
+// The runtime string fits only the 32-bit build; the native builds of the pure stream logic
+// (which never call WriteLine) need only its name.
+#ifdef _WIN32
 #include "core/RuntimeString.h"
+#else
+class string;
+#endif
 
 // The C library's EOF macro would swallow the operation's name.
 #pragma push_macro("EOF")
@@ -59,6 +66,7 @@ public:
     // success does not clear it.
     int32_t LastError() const { return mLastError; }
     bool SwapsBytes() const { return mSwapBytes != 0; }
+    bool SwapsDoubles() const { return mSwapDoubles; }
     // Doubles are reversed only when this and the byte swap are both on.
     void SetSwapDoubles(bool swap) { mSwapDoubles = swap; }
 

@@ -1,5 +1,10 @@
 #include "StreamText.h"
 
+bool ByteStream::WriteLine(const string& text) {
+    const string line = StringConcat(text, string("\r\n"));
+    return Write(line.CString(), line.Length());
+}
+
 string ReadStringBytes(ByteStream& stream, int32_t count, uint32_t tag) {
     string text;
     char* bytes = text.AllocateBytes(count);

@@ -18,6 +18,7 @@
 #include "files/FolderItem.h"
 #include "files/RegistryAccessors.h"
 #include "files/TextStreams.h"
+#include "files/VirtualVolumeClass.h"
 #include "graphics/GraphicsClass.h"
 #include "graphics/PictureClass.h"
 #include "graphics/RGBSurface.h"
@@ -397,6 +398,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(Thread());
     RegisterThreadLockClasses();
     RegisterIntrinsicClass(GetFolderItemDefinition());
+    RegisterIntrinsicClass(GetVirtualVolumeDefinition());
     RegisterBinaryStreamClass();
     RegisterTextInputStreamClass();
     RegisterTextOutputStreamClass();
