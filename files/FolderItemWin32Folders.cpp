@@ -93,6 +93,8 @@ constexpr SpecialFolder kSpecialFolders[] = {
     {1046, CSIDL_COMMON_APPDATA, Fallback::None},
 };
 
+}  // namespace
+
 string TemporaryFolderPath() {
     if (IsUnicodePlatform()) {
         wchar_t buffer[kPathBuffer];
@@ -124,6 +126,8 @@ string ShellFolderPath(int csidl) {
     return path;
 }
 
+namespace {
+
 string SystemFolderPath(Fallback fallback) {
     if (IsUnicodePlatform()) {
         wchar_t buffer[kPathBuffer];
@@ -138,6 +142,10 @@ string SystemFolderPath(Fallback fallback) {
 }
 
 }  // namespace
+
+string SystemDirectoryPath() { return SystemFolderPath(Fallback::System); }
+
+string WindowsDirectoryPath() { return SystemFolderPath(Fallback::Windows); }
 
 FolderItemImp* FolderItemImpWin32::GetParent() const {
     if (mIsRoot) return nullptr;
