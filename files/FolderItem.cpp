@@ -201,9 +201,13 @@ ArrayType sPictureArrayType = {kTypeArray, nullptr, 1};
 void FillClassTypes() {
     const TypeDescriptor* picture = GetPictureDefinition()->AsType();
     sPictureArrayType.elementType = picture;
-    for (PropertyEntry& row : kFolderItemProperties)
+    // Virtual volumes are typed Object until their class exists.
+    const TypeDescriptor* volume = Object()->AsType();
+    for (PropertyEntry& row : kFolderItemProperties) {
         if (row.getter == RowFunction(folderGetCreation) || row.getter == RowFunction(folderGetModified))
             row.type = GetDateDefinition()->AsType();
+        if (row.getter == RowFunction(folderVirtVolGetter)) row.type = volume;
+    }
     kFieldParameter[0].parameterType = GetEditFieldDefinition()->AsType();
     kSaveAsPictureParameters[0].parameterType = kImageParameter[0].parameterType = picture;
     kPermissionsObject[0].parameterType = GetPermissionsDefinition()->AsType();
@@ -225,6 +229,8 @@ void FillClassTypes() {
         {RowFunction(FolderItemOpenSound), GetSoundDefinition()->AsType()},
         {RowFunction(FolderItemOpenMovie), GetMovieDefinition()->AsType()},
         {RowFunction(FolderItemOpenResourceMovie), GetMovieDefinition()->AsType()},
+        {RowFunction(FolderItemCreateVirtualVolume), volume},
+        {RowFunction(FolderItemOpenAsVirtualVolume), volume},
     };
     for (MethodEntry& row : kFolderItemMethods)
         for (const auto& result : results)
