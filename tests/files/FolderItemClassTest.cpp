@@ -11,6 +11,7 @@
 #include "TemporaryFolder.h"
 #include "core/ArrayRecord.h"
 #include "core/DefinitionConversion.h"
+#include "core/Platform.h"
 #include "files/FolderItem.h"
 #include "files/FolderItemImpWin32.h"
 #include "files/Permissions.h"
@@ -417,7 +418,17 @@ TEST(Volumes, DrivesFromCOnwards) {
     EXPECT_FALSE(Item(getVolume(-1)));
 }
 
-TEST(SpecialFolders, EachNamesItsFolder) {
+class SpecialFolders : public testing::TestWithParam<UnicodePlatformOverride> {
+protected:
+    void SetUp() override { SetUnicodePlatformOverride(GetParam()); }
+    void TearDown() override { SetUnicodePlatformOverride(UnicodePlatformOverride::None); }
+};
+
+INSTANTIATE_TEST_SUITE_P(WideAndAnsi, SpecialFolders,
+                         testing::Values(UnicodePlatformOverride::ForceWide, UnicodePlatformOverride::ForceAnsi));
+
+// Through the wide and the ANSI system calls alike.
+TEST_P(SpecialFolders, EachNamesItsFolder) {
     EXPECT_FALSE(Item(getControlPanelsFolder()));
     EXPECT_FALSE(Item(getShutdownItemsFolder()));
     for (auto get : {getAppleMenuFolder, getDesktopFolder, getExtensionsFolder, getPreferencesFolder,
