@@ -418,17 +418,9 @@ TEST(Volumes, DrivesFromCOnwards) {
     EXPECT_FALSE(Item(getVolume(-1)));
 }
 
-class SpecialFolders : public testing::TestWithParam<UnicodePlatformOverride> {
-protected:
-    void SetUp() override { SetUnicodePlatformOverride(GetParam()); }
-    void TearDown() override { SetUnicodePlatformOverride(UnicodePlatformOverride::None); }
-};
+namespace {
 
-INSTANTIATE_TEST_SUITE_P(WideAndAnsi, SpecialFolders,
-                         testing::Values(UnicodePlatformOverride::ForceWide, UnicodePlatformOverride::ForceAnsi));
-
-// Through the wide and the ANSI system calls alike.
-TEST_P(SpecialFolders, EachNamesItsFolder) {
+void CheckSpecialFolders() {
     EXPECT_FALSE(Item(getControlPanelsFolder()));
     EXPECT_FALSE(Item(getShutdownItemsFolder()));
     for (auto get : {getAppleMenuFolder, getDesktopFolder, getExtensionsFolder, getPreferencesFolder,
@@ -448,4 +440,16 @@ TEST_P(SpecialFolders, EachNamesItsFolder) {
     Item temporary(getTemporaryItemsFolder());
     EXPECT_EQ(AbsolutePathOf(temporary.get()), Utf8(temp));
     EXPECT_FALSE(Item(folderFindFolder(temporary.get(), 0x74656D70)));
+}
+
+}  // namespace
+
+// Through the wide and the ANSI system calls alike.
+TEST(SpecialFolders, EachNamesItsFolder) {
+    for (UnicodePlatformOverride mode : {UnicodePlatformOverride::ForceWide, UnicodePlatformOverride::ForceAnsi}) {
+        SCOPED_TRACE(mode == UnicodePlatformOverride::ForceAnsi ? "ANSI" : "wide");
+        SetUnicodePlatformOverride(mode);
+        CheckSpecialFolders();
+    }
+    SetUnicodePlatformOverride(UnicodePlatformOverride::None);
 }
