@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "BenchTiming.h"
+#include "files/FolderItem.h"
 #include "files/FolderItemImpWin32.h"
 
 namespace {
@@ -15,6 +16,44 @@ constexpr int kFiles = 1000;
 constexpr int kCopyBytes = 10 << 20;
 
 std::wstring WideOf(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// Through the language's entry points: an object made from each path text, then asked Exists and
+// Length; and Child of the folder by name, then Exists.
+void Language(const std::string& folder, const std::vector<std::wstring>& paths, double raw) {
+    std::vector<string> texts, names;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "f" + std::to_string(i) + ".txt";
+        texts.push_back(string((folder + "\\" + name).c_str()));
+        names.push_back(string(name.c_str()));
+    }
+    ObjectHeader* parent = RuntimeGetFolderItem(string(folder.c_str()).Record(), 0);
+    uint64_t sum = 0;
+    const double get = Best(
+        [&] {
+            uint64_t total = 0;
+            for (const string& text : texts) {
+                ObjectHeader* item = RuntimeGetFolderItem(text.Record(), 0);
+                total += fileExistsGetter(item, 0) + static_cast<uint32_t>(fileSizeGetter(item, 0));
+                RuntimeUnlockObject(item);
+            }
+            return total;
+        },
+        sum);
+    const double child = Best(
+        [&] {
+            uint64_t total = 0;
+            for (const string& name : names) {
+                ObjectHeader* item = FolderChild(parent, name.Record());
+                total += fileExistsGetter(item, 0);
+                RuntimeUnlockObject(item);
+            }
+            return total;
+        },
+        sum);
+    RuntimeUnlockObject(parent);
+    std::printf("GetFolderItem with Exists and Length over %zu files: %.2f\n", paths.size(), get / raw);
+    std::printf("Child with Exists over %d names: %.2f\n", kFiles, child / raw);
+}
 
 void Queries(const std::string& folder) {
     std::vector<FolderItemImpWin32*> items;
@@ -62,6 +101,7 @@ void Queries(const std::string& folder) {
     std::printf("Exists over %d files: %.2f\n", kFiles, exists / raw);
     std::printf("GetLength over %d files: %.2f\n", kFiles, length / raw);
     std::printf("GetModificationDate over %d files: %.2f\n", kFiles, date / raw);
+    Language(folder, paths, raw);
     for (size_t i = 0; i < items.size(); ++i) {
         delete items[i];
         DeleteFileW(paths[i].c_str());

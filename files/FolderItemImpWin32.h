@@ -100,3 +100,9 @@ string FileURLToPath(const string& url, char separator);
 // Items of the disk made from a file URL (null when it names no path) and from a shell path.
 FolderItemImp* FolderItemImpFromURLPath(const string& url);
 FolderItemImp* FolderItemImpFromShellPath(const string& path);
+// Folders the system names, UTF-8, empty when it names none: a shell folder by its CSIDL, the
+// system and the Windows directories, and the temporary folder with its trailing backslash.
+string ShellFolderPath(int csidl);
+string SystemDirectoryPath();
+string WindowsDirectoryPath();
+string TemporaryFolderPath();

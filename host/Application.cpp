@@ -16,6 +16,7 @@
 #include "database/Database.h"
 #include "files/BinaryStream.h"
 #include "files/FolderItem.h"
+#include "files/Permissions.h"
 #include "files/RegistryAccessors.h"
 #include "files/TextStreams.h"
 #include "files/VirtualVolumeClass.h"
@@ -79,8 +80,8 @@ EventEntry kApplicationEvents[] = {
 PropertyEntry kApplicationProperties[] = {
     {0, "MouseCursor", nullptr, RowFunction(objGetter), "objGetter", RowFunction(appMouseCursorSetter),
      "appMouseCursorSetter", offsetof(ApplicationObject, mouseCursor), 0},
-    {0, "ResourceFork", nullptr, nullptr, "appResourceForkGetter", nullptr, nullptr, 0,
-     kOtherPlatformRow},
+    {0, "ResourceFork", nullptr, RowFunction(appResourceForkGetter), "appResourceForkGetter", nullptr,
+     nullptr, 0, kOtherPlatformRow},
     {0, "MDIWindow", nullptr, RowFunction(objGetter), "objGetter", RowFunction(objSetter), "objSetter",
      offsetof(ApplicationObject, mdiWindow), 0},
     {0, "BalloonHelpVisible", AsType(&kBooleanType), RowFunction(AppBalloonHelpVisibleGetter),
@@ -158,6 +159,7 @@ void SetClassTypes() {
     for (PropertyEntry& row : kApplicationProperties)
         if (!row.type) row.type = object;
     kApplicationProperties[0].type = MouseCursor()->AsType();
+    kApplicationProperties[1].type = GetResourceForkDefinition()->AsType();
     kApplicationProperties[2].type = MDIWindow()->AsType();
     kApplicationProperties[13].type = MenuItem()->AsType();
     kApplicationProperties[16].type = GetFolderItemDefinition()->AsType();
@@ -397,7 +399,9 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(Pollable());
     RegisterIntrinsicClass(Thread());
     RegisterThreadLockClasses();
+    RegisterResourceForkClass();
     RegisterIntrinsicClass(GetFolderItemDefinition());
+    RegisterPermissionsClass();
     RegisterIntrinsicClass(GetVirtualVolumeDefinition());
     RegisterBinaryStreamClass();
     RegisterTextInputStreamClass();

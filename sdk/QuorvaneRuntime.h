@@ -397,6 +397,54 @@ void QV_CDECL RuntimeReraiseException(ObjectHeader* exception);
 /* Raises FunctionNotFoundException: "Could not load <function> from <library>". */
 void QV_CDECL RuntimeRaiseFunctionNotFoundException(StringRecord* function, StringRecord* library);
 
+/* ---- Folder items ------------------------------------------------------------------ */
+
+/* FolderItem: a file, folder or volume. Property getters take the property row's parameter (0)
+ * after the object, setters that and then the value. Path types: 0 absolute (a relative path is
+ * taken from the executable's folder; SaveInfo data is accepted too), 1 shell, 2 file URL.
+ * Objects come with a reference the caller owns; nil when there is no such item. */
+ObjectHeader* QV_CDECL RuntimeGetFolderItem(StringRecord* path, int32_t pathMode);
+ObjectHeader* QV_CDECL RuntimeGetTrueFolderItem(StringRecord* path, int32_t pathMode);
+/* The constructors raise UnsupportedFormatException for a path that gives no item. */
+void QV_CDECL FolderItemPathCtor(ObjectHeader* item, StringRecord* path, int32_t pathMode);
+void QV_CDECL FolderItemCopyCtor(ObjectHeader* item, ObjectHeader* source);
+StringRecord* QV_CDECL fileAbsolutePathGetter(ObjectHeader* item, int32_t parameter);
+StringRecord* QV_CDECL fileNameGetter(ObjectHeader* item, int32_t parameter);
+StringRecord* QV_CDECL FileShellPathGetter(ObjectHeader* item, int32_t parameter);
+StringRecord* QV_CDECL FileURLGetter(ObjectHeader* item, int32_t parameter);
+int32_t QV_CDECL fileCountGetter(ObjectHeader* item, int32_t parameter);
+bool QV_CDECL fileExistsGetter(ObjectHeader* item, int32_t parameter);
+bool QV_CDECL fileAliasGetter(ObjectHeader* item, int32_t parameter);
+bool QV_CDECL fileDirectoryGetter(ObjectHeader* item, int32_t parameter);
+void QV_CDECL fileLockedSetter(ObjectHeader* item, int32_t parameter, bool locked);
+StringRecord* QV_CDECL fileMacTypeGetter(ObjectHeader* item, int32_t parameter);
+void QV_CDECL fileMacTypeSetter(ObjectHeader* item, int32_t parameter, StringRecord* code);
+int32_t QV_CDECL FolderItemGetLastError(ObjectHeader* item, int32_t parameter);
+ObjectHeader* QV_CDECL folderParentGetter(ObjectHeader* item, int32_t parameter);
+/* Related items are of the receiver's own class. Item counts from 1; the True forms leave
+ * shortcuts unresolved. */
+ObjectHeader* QV_CDECL FolderItemItem(ObjectHeader* item, int32_t index);
+ObjectHeader* QV_CDECL FolderItemTrueItem(ObjectHeader* item, int32_t index);
+ObjectHeader* QV_CDECL FolderChild(ObjectHeader* folder, StringRecord* name);
+ObjectHeader* QV_CDECL FolderTrueChild(ObjectHeader* folder, StringRecord* name);
+ObjectHeader* QV_CDECL FolderItemOpenTextFile(ObjectHeader* item);
+ObjectHeader* QV_CDECL FolderItemAppendTextFile(ObjectHeader* item);
+ObjectHeader* QV_CDECL FolderItemCreateTextFile(ObjectHeader* item);
+void QV_CDECL FolderItemDelete(ObjectHeader* item);
+void QV_CDECL FolderItemCreateAsFolder(ObjectHeader* item);
+void QV_CDECL FolderItemCopyFileTo(ObjectHeader* item, ObjectHeader* destination);
+StringRecord* QV_CDECL FolderItemGetSaveInfo(ObjectHeader* item, ObjectHeader* relativeTo,
+                                             int32_t mode);
+ObjectHeader* QV_CDECL FolderItemGetRelative(ObjectHeader* item, StringRecord* saveInfo);
+int32_t QV_CDECL getVolumeCount(void);
+ObjectHeader* QV_CDECL getVolume(int32_t index);
+ObjectHeader* QV_CDECL getTemporaryItemsFolder(void);
+ObjectHeader* QV_CDECL getTemporaryFolderItem(void);
+/* Text streams over files. */
+void QV_CDECL TextOutputStreamWrite(ObjectHeader* stream, StringRecord* text);
+void QV_CDECL TextOutputStreamClose(ObjectHeader* stream);
+StringRecord* QV_CDECL TextInputStreamReadAll(ObjectHeader* stream, ObjectHeader* encoding);
+
 /* ---- Cooperative threads and thread locks ------------------------------------------- */
 
 /* Thread: the Run method starts the object's Run event on a cooperative thread of its own; the
