@@ -39,6 +39,7 @@
 #include "windows/MouseCursor.h"
 #include "windows/Screens.h"
 #include "windows/WindowList.h"
+#include "controls/ControlClasses.h"
 
 namespace {
 
@@ -425,6 +426,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(KeyboardClass());
     RegisterIntrinsicClass(ScreenClass());
     RegisterIntrinsicClass(MDIWindow());
+    RegisterControlClasses();
     RegisterMenuClasses();
     RegisterBindingInterfaces();
     RegisterDatabaseClasses();

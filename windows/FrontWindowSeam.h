@@ -2,9 +2,9 @@
 // a window pane is front or floating, and the language Window behind a window pane.
 //
 // A stand-in until the top-level window class and the Window class come: the front window pane is
-// the pane of the active (else the foreground) native window, found through its ancestors; no
-// pane knows its language Window yet, so every pane answers the active runtime window of the
-// window list. MDI children are not searched.
+// the pane of the active (else the foreground) native window, found through its ancestors; a
+// Window's pane answers its Window, any other pane the active window of the window list. MDI
+// children are not searched.
 #pragma once
 
 #include "core/ObjectModel.h"
