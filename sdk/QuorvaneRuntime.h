@@ -466,6 +466,8 @@ void QV_CDECL windowFullScreenSetter(ObjectHeader* window, int32_t parameter, bo
 void QV_CDECL windowBackColorSetter(ObjectHeader* window, int32_t parameter, uint32_t rgb);
 void QV_CDECL windowHasBackColorSetter(ObjectHeader* window, int32_t parameter, bool has);
 void QV_CDECL windowBackdropSetter(ObjectHeader* window, int32_t parameter, ObjectHeader* picture);
+/* The window's Graphics, kept by the window; it draws nothing once the window has closed. */
+ObjectHeader* QV_CDECL windowGraphicsGetter(ObjectHeader* window, int32_t parameter);
 int32_t QV_CDECL windowMinMaxWidthHeightGetter(ObjectHeader* window, int32_t selector);
 void QV_CDECL windowMinMaxWidthHeightSetter(ObjectHeader* window, int32_t selector, int32_t value);
 void QV_CDECL RuntimeShowWindow(ObjectHeader* window);

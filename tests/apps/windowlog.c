@@ -16,6 +16,7 @@ QV_DECLARE_FUNCTION(user32, SetForegroundWindow, int32_t, (void* window));
 void QV_CDECL RuntimeRegisterAppObject(ObjectHeader* application);
 void QV_CDECL RuntimeRun(void);
 void QV_CDECL threadRun(ObjectHeader* thread);
+void QV_CDECL RuntimeGraphicsDrawLine(ObjectHeader* g, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 void QV_CDECL ThreadSleep(ObjectHeader* thread, int32_t milliseconds, bool wakeEarly);
 bool QV_CDECL QV_ApplicationQuit(ObjectHeader* application);
 int32_t QV_CDECL eWindowIntPassThroughGetter(ObjectHeader* window, int32_t parameter);
@@ -43,7 +44,7 @@ static int sRaiseIn;       /* 1: MouseDown raises */
 static int sFrame;         /* the Frame the next OtherWin's Layout sets; 0 sets none */
 
 enum { kOrder, kLater, kFrames, kEdges, kInput, kCancel, kQuitCancel, kImplicit, kCloseCreate,
-       kCloseOpen, kCloseMouseDown, kRaise, kNativeDestroy, kScenarioCount };
+       kCloseOpen, kCloseMouseDown, kRaise, kNativeDestroy, kAddInOpen, kShot, kScenarioCount };
 
 static void Token(const char* event, ObjectHeader* object) {
     Print(event);
@@ -179,7 +180,18 @@ static bool QV_CDECL OnMouseDown(ObjectHeader* self, int32_t x, int32_t y) {
     return sTrack != 0;
 }
 
+static int sMouseUps;
+static int sDragged;
+static void QV_CDECL OnMouseDrag(ObjectHeader* self, int32_t x, int32_t y) {
+    (void)x;
+    (void)y;
+    if (sDragged) return;
+    sDragged = 1;
+    Token("MouseDrag", self);
+}
+
 static void QV_CDECL OnMouseUp(ObjectHeader* self, int32_t x, int32_t y) {
+    sMouseUps++;
     Token("MouseUp", self);
     (void)x;
     (void)y;
@@ -215,7 +227,13 @@ static bool QV_CDECL OnKeyDown(ObjectHeader* self, StringRecord* key) {
     return self->classPtr != sBoxClass;
 }
 
-static void QV_CDECL OnControlOpen(ObjectHeader* self) { Token("Open", self); }
+/* In addinopen, Left's Open adds a control: it gets its Open once, when it is added. */
+static void QV_CDECL OnControlOpen(ObjectHeader* self) {
+    Token("Open", self);
+    if (sScenario == kAddInOpen && Equal(*(StringRecord**)((char*)self + kObjectHeaderSize), "Left"))
+        NewCanvas(*(ObjectHeader**)((char*)self + kObjectHeaderSize + 20), QV_LITERAL("Late"),
+                  (int32_t)0x80000000, 200, 100, 20, 20);
+}
 
 /* ---- the driver ---- */
 
@@ -261,6 +279,7 @@ static void QV_CDECL ControlPastTheLast(ObjectHeader* volatile* raised) {
 
 static void QV_CDECL Drive(ObjectHeader* self) {
     ObjectHeader* caught = 0;
+    ObjectHeader* g = 0;
     int32_t rect[4];
     (void)self;
     Pause(300);
@@ -316,6 +335,29 @@ static void QV_CDECL Drive(ObjectHeader* self) {
         Post(kWmLButtonUp, 0, Pack(250, 150));
         sRaiseIn = 0;
         break;
+    case kShot: {
+        /* The client area on the screen: a capture taken from outside reads the back colour
+         * there; then the real pointer and keyboard (xdotool) press, drag, release and type. */
+        int32_t point[2];
+        int32_t waited;
+        point[0] = 0;
+        point[1] = 0;
+        windowBackColorSetter(sMain, 0, 0xFF0000);
+        windowHasBackColorSetter(sMain, 0, 1);
+        ClientToScreen(Handle(sMain), point);
+        Print(point[0] == windowPosGetter(sMain, 0) && point[1] == windowPosGetter(sMain, 1)
+                  ? "bounds=client "
+                  : "bounds=elsewhere ");
+        Print("origin=");
+        PrintInt(point[0]);
+        Print(",");
+        PrintInt(point[1]);
+        Print(" \n");
+        sTrack = 1;
+        for (waited = 0; !sMouseUps && waited < 60; waited++) Pause(500);
+        Pause(1500);
+        break;
+    }
     case kNativeDestroy:
         sCancelCount = 1;
         DestroyWindow(Handle(sMain));
@@ -362,8 +404,12 @@ static void QV_CDECL Drive(ObjectHeader* self) {
     default:
         break;
     }
+    if (sScenario == kEdges) g = windowGraphicsGetter(sMain, 0);
     Post(kWmClose, 0, 0);
     if (sScenario == kEdges) {
+        RuntimeGraphicsDrawLine(g, 0, 0, 50, 50);
+        Print("GraphicsAfterClose=drew-nothing ");
+        RuntimeUnlockObject(g);
         int32_t left = windowPosGetter(sMain, 0);
         WindowMove(sMain, left + 5, 0, 10, 10);
         Print(windowPosGetter(sMain, 0) == left ? "MoveWithoutPane=unchanged " : "MoveWithoutPane=moved ");
@@ -500,6 +546,8 @@ static int ScenarioFromEnvironment(void) {
     if (EnvironmentIs("QV_SCENARIO", "closemousedown")) return kCloseMouseDown;
     if (EnvironmentIs("QV_SCENARIO", "raise")) return kRaise;
     if (EnvironmentIs("QV_SCENARIO", "nativedestroy")) return kNativeDestroy;
+    if (EnvironmentIs("QV_SCENARIO", "addinopen")) return kAddInOpen;
+    if (EnvironmentIs("QV_SCENARIO", "shot")) return kShot;
     return kOrder;
 }
 
@@ -523,6 +571,7 @@ void QvMain(void) {
     SetEvent(sWindowClass, "CancelClose", (void*)OnCancelClose);
     SetEvent(sWindowClass, "MouseDown", (void*)OnMouseDown);
     SetEvent(sWindowClass, "MouseUp", (void*)OnMouseUp);
+    SetEvent(sWindowClass, "MouseDrag", (void*)OnMouseDrag);
     SetEvent(sWindowClass, "KeyDown", (void*)OnKeyDown);
     SetEvent(sWindowClass, "Resized", (void*)OnResized);
 
