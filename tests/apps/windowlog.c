@@ -16,6 +16,7 @@ QV_DECLARE_FUNCTION(user32, SetForegroundWindow, int32_t, (void* window));
 void QV_CDECL RuntimeRegisterAppObject(ObjectHeader* application);
 void QV_CDECL RuntimeRun(void);
 void QV_CDECL threadRun(ObjectHeader* thread);
+ObjectHeader* QV_CDECL RuntimeGetBitmapFromResourceManager(int32_t id);
 void QV_CDECL RuntimeGraphicsDrawLine(ObjectHeader* g, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 void QV_CDECL ThreadSleep(ObjectHeader* thread, int32_t milliseconds, bool wakeEarly);
 bool QV_CDECL QV_ApplicationQuit(ObjectHeader* application);
@@ -61,12 +62,6 @@ static void Token(const char* event, ObjectHeader* object) {
 LOGGER(SetupBindings)
 LOGGER(Close)
 LOGGER(Resized)
-
-static void SetEvent(ClassRecord* cls, const char* event, void* handler) {
-    int32_t i;
-    for (i = 0; i < cls->eventCount; i++)
-        if (Equal(cls->events[i].name, event)) cls->events[i].vector = handler;
-}
 
 static ClassRecord* NewSubclass(const char* base, StringRecord* name) {
     ClassRecord* super = RuntimeLookupClass(base[0] == 'W'   ? QV_LITERAL("Window")
@@ -342,8 +337,12 @@ static void QV_CDECL Drive(ObjectHeader* self) {
         int32_t waited;
         point[0] = 0;
         point[1] = 0;
+        ObjectHeader* backdrop = RuntimeGetBitmapFromResourceManager(128);
         windowBackColorSetter(sMain, 0, 0xFF0000);
         windowHasBackColorSetter(sMain, 0, 1);
+        windowBackdropSetter(sMain, 0, backdrop);
+        RuntimeUnlockObject(backdrop);
+        Pause(500);
         ClientToScreen(Handle(sMain), point);
         Print(point[0] == windowPosGetter(sMain, 0) && point[1] == windowPosGetter(sMain, 1)
                   ? "bounds=client "
@@ -562,48 +561,48 @@ void QvMain(void) {
     sControlClass = RuntimeLookupClass(QV_LITERAL("Control"));
 
     sWindowClass = NewSubclass("W", QV_LITERAL("LogWin"));
-    SetEvent(sWindowClass, "Layout", (void*)OnWindowLayout);
-    SetEvent(sWindowClass, "CreateControls", (void*)OnWindowCreateControls);
-    SetEvent(sWindowClass, "AddMenuHandlers", (void*)OnAddMenuHandlers);
-    SetEvent(sWindowClass, "SetupBindings", (void*)OnSetupBindings);
-    SetEvent(sWindowClass, "Open", (void*)OnWindowOpen);
-    SetEvent(sWindowClass, "Close", (void*)OnClose);
-    SetEvent(sWindowClass, "CancelClose", (void*)OnCancelClose);
-    SetEvent(sWindowClass, "MouseDown", (void*)OnMouseDown);
-    SetEvent(sWindowClass, "MouseUp", (void*)OnMouseUp);
-    SetEvent(sWindowClass, "MouseDrag", (void*)OnMouseDrag);
-    SetEvent(sWindowClass, "KeyDown", (void*)OnKeyDown);
-    SetEvent(sWindowClass, "Resized", (void*)OnResized);
+    SetEventHandler(sWindowClass, "Layout", (void*)OnWindowLayout);
+    SetEventHandler(sWindowClass, "CreateControls", (void*)OnWindowCreateControls);
+    SetEventHandler(sWindowClass, "AddMenuHandlers", (void*)OnAddMenuHandlers);
+    SetEventHandler(sWindowClass, "SetupBindings", (void*)OnSetupBindings);
+    SetEventHandler(sWindowClass, "Open", (void*)OnWindowOpen);
+    SetEventHandler(sWindowClass, "Close", (void*)OnClose);
+    SetEventHandler(sWindowClass, "CancelClose", (void*)OnCancelClose);
+    SetEventHandler(sWindowClass, "MouseDown", (void*)OnMouseDown);
+    SetEventHandler(sWindowClass, "MouseUp", (void*)OnMouseUp);
+    SetEventHandler(sWindowClass, "MouseDrag", (void*)OnMouseDrag);
+    SetEventHandler(sWindowClass, "KeyDown", (void*)OnKeyDown);
+    SetEventHandler(sWindowClass, "Resized", (void*)OnResized);
 
     sOtherClass = NewSubclass("W", QV_LITERAL("OtherWin"));
-    SetEvent(sOtherClass, "Layout", (void*)OnOtherLayout);
+    SetEventHandler(sOtherClass, "Layout", (void*)OnOtherLayout);
 
     sBoxClass = NewSubclass("C", QV_LITERAL("BoxCC"));
-    SetEvent(sBoxClass, "Layout", (void*)OnBoxLayout);
-    SetEvent(sBoxClass, "CreateControls", (void*)OnBoxCreateControls);
-    SetEvent(sBoxClass, "AddMenuHandlers", (void*)OnAddMenuHandlers);
-    SetEvent(sBoxClass, "Open", (void*)OnWindowOpen);
-    SetEvent(sBoxClass, "Close", (void*)OnClose);
-    SetEvent(sBoxClass, "KeyDown", (void*)OnKeyDown);
+    SetEventHandler(sBoxClass, "Layout", (void*)OnBoxLayout);
+    SetEventHandler(sBoxClass, "CreateControls", (void*)OnBoxCreateControls);
+    SetEventHandler(sBoxClass, "AddMenuHandlers", (void*)OnAddMenuHandlers);
+    SetEventHandler(sBoxClass, "Open", (void*)OnWindowOpen);
+    SetEventHandler(sBoxClass, "Close", (void*)OnClose);
+    SetEventHandler(sBoxClass, "KeyDown", (void*)OnKeyDown);
 
     sCanvasClass = NewSubclass("K", QV_LITERAL("LogCanvas"));
-    SetEvent(sCanvasClass, "Open", (void*)OnControlOpen);
-    SetEvent(sCanvasClass, "Close", (void*)OnClose);
-    SetEvent(sCanvasClass, "MouseEnter", (void*)OnControlEnter);
-    SetEvent(sCanvasClass, "MouseExit", (void*)OnControlExit);
-    SetEvent(sCanvasClass, "MouseMove", (void*)OnMouseMove);
+    SetEventHandler(sCanvasClass, "Open", (void*)OnControlOpen);
+    SetEventHandler(sCanvasClass, "Close", (void*)OnClose);
+    SetEventHandler(sCanvasClass, "MouseEnter", (void*)OnControlEnter);
+    SetEventHandler(sCanvasClass, "MouseExit", (void*)OnControlExit);
+    SetEventHandler(sCanvasClass, "MouseMove", (void*)OnMouseMove);
 
     sThreadClass = NewSubclass("T", QV_LITERAL("Driver"));
-    SetEvent(sThreadClass, "Run", (void*)Drive);
+    SetEventHandler(sThreadClass, "Run", (void*)Drive);
 
     base = RuntimeLookupClass(QV_LITERAL("Application"));
     appClass = RuntimeNewClass(base, base->methodCount, base->interfaceCount, base->eventCount,
                                base->accessorCount, base->propertyCount);
     appClass->name = QV_LITERAL("WindowLogApp");
     appClass->instanceSize = base->instanceSize;
-    SetEvent(appClass, "Open", (void*)OnAppOpen);
-    SetEvent(appClass, "Close", (void*)OnAppClose);
-    SetEvent(appClass, "UnhandledException", (void*)OnUnhandled);
+    SetEventHandler(appClass, "Open", (void*)OnAppOpen);
+    SetEventHandler(appClass, "Close", (void*)OnAppClose);
+    SetEventHandler(appClass, "UnhandledException", (void*)OnUnhandled);
     sApplication = RuntimeNewObject(appClass);
     for (i = 0; i < appClass->propertyCount; i++)
         if (Equal(appClass->properties[i].descriptor, "AutoQuit%b%"))
