@@ -21,10 +21,7 @@ bool IsKeyWindowOrFloating(WindowPane* window) {
 }
 
 ObjectHeader* LanguageWindowOf(WindowPane* window) {
-    if (!window) window = ActiveWindowPane();
-    if (window && window->HasWindowObject())
-        return static_cast<RuntimeViewWindow*>(window)->mWindow;
-    return GetActiveWindowObject();
+    return WindowObjectOfPane(window ? window : ActiveWindowPane());
 }
 
 }  // namespace front_window_seam

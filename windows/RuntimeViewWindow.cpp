@@ -1,7 +1,5 @@
 #include "windows/RuntimeViewWindow.h"
 
-#include "windows/WindowMessages.h"
-
 #include "comms/SocketClasses.h"
 #include "controls/ControlClasses.h"
 #include "core/DefinitionConversion.h"
@@ -579,6 +577,12 @@ bool RuntimeViewWindow::Close() {
         ReleaseObject(w);
     }
     return WindowPane::Close();
+}
+
+ObjectHeader* WindowObjectOfPane(WindowPane* pane) {
+    if (!pane) pane = GetActiveWindowPane();
+    if (pane && pane->HasWindowObject()) return static_cast<RuntimeViewWindow*>(pane)->mWindow;
+    return GetActiveWindowObject();
 }
 
 void CloseAllRuntimeViewWindows() {

@@ -63,5 +63,8 @@ extern RuntimeViewWindow* gViewWindows;
 // The cursor of the control the mouse is over, or null.
 extern struct MouseCursorHandle* gControlCursor;
 
+// The language Window of a window pane (null: the foreground window's pane); for a pane of no
+// Window, the active window of the window list.
+ObjectHeader* WindowObjectOfPane(WindowPane* pane);
 // Closes every view window.
 void CloseAllRuntimeViewWindows();
