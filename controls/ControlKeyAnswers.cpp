@@ -1,5 +1,7 @@
 #include "ControlKeyAnswers.h"
 
+#include "ControlClasses.h"
+
 bool TextPaneTakesTabs(SubPane*) { return false; }
 
 bool TextPaneTakesReturns(SubPane*) { return false; }
@@ -8,7 +10,9 @@ bool ComboBoxListIsOpen(HWND comboBox) {
     return comboBox && SendMessageA(comboBox, CB_GETDROPPEDSTATE, 0, 0) != 0;
 }
 
-SubPane* ControlObjectPane(ObjectHeader*) { return nullptr; }
+SubPane* ControlObjectPane(ObjectHeader* control) {
+    return IsControl(control) ? ControlFields(control)->pane : nullptr;
+}
 
 void FireStaticTextAccelerator(SubPane*) {}
 

@@ -3,8 +3,8 @@
 // text's accelerator and a tab panel's page change.
 //
 // The least the window system needs until the control classes come: no text pane, static text,
-// tab panel or plug-in control exists yet, so a text pane takes neither key, a control object has
-// no pane, a static text's accelerator does nothing and a page change has no callback to run.
+// tab panel or plug-in control exists yet, so a text pane takes neither key, a control object
+// answers its own pane, a static text's accelerator does nothing and a page change has no callback to run.
 #pragma once
 
 #include <windows.h>

@@ -108,6 +108,7 @@ ObjectDefinition* NilObjectException() { return SubclassDefinition<kNilObject>()
 ObjectDefinition* IllegalCastException() { return SubclassDefinition<kIllegalCast>(); }
 ObjectDefinition* OutOfBoundsException() { return SubclassDefinition<kOutOfBounds>(); }
 ObjectDefinition* FunctionNotFoundException() { return SubclassDefinition<kFunctionNotFound>(); }
+ObjectDefinition* InvalidParentException() { return SubclassDefinition<kInvalidParent>(); }
 ObjectDefinition* EndException() { return SubclassDefinition<kEnd>(); }
 ObjectDefinition* StackOverflowException() { return SubclassDefinition<kStackOverflow>(); }
 ObjectDefinition* OutOfMemoryException() { return SubclassDefinition<kOutOfMemory>(); }

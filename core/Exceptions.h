@@ -104,6 +104,7 @@ const void* PendingLandingTarget();
 
 ObjectDefinition* RuntimeException();
 ObjectDefinition* NilObjectException();
+ObjectDefinition* InvalidParentException();
 ObjectDefinition* IllegalCastException();
 ObjectDefinition* OutOfBoundsException();
 ObjectDefinition* FunctionNotFoundException();

@@ -80,6 +80,8 @@ public:
     bool Next(V& value);
     // Removes the entry the iterator stands on; the next Next returns the one after it.
     void RemoveCurrent();
+    // The (UTF-8) key of the entry the last Next returned.
+    const string& CurrentKey() const { return mCurrent->key; }
 
 private:
     friend class StringMap<V>;

@@ -41,6 +41,7 @@
 #include "windows/MouseCursor.h"
 #include "windows/Screens.h"
 #include "windows/WindowList.h"
+#include "controls/ControlClasses.h"
 
 namespace {
 
@@ -431,6 +432,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(KeyboardClass());
     RegisterIntrinsicClass(ScreenClass());
     RegisterIntrinsicClass(MDIWindow());
+    RegisterControlClasses();
     RegisterMenuClasses();
     RegisterBindingInterfaces();
     RegisterDatabaseClasses();

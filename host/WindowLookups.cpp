@@ -8,6 +8,9 @@
 #include "windows/MenuItemClass.h"
 #include "windows/Win32Menu.h"
 #include "windows/WindowList.h"
+#include "windows/WindowMessages.h"
+#include "windows/WindowObject.h"
+#include "core/Exceptions.h"
 
 namespace {
 
@@ -87,34 +90,64 @@ ObjectHeader* RuntimeMenuReference(StringRecord* name) {
     return found;
 }
 
-void RuntimeShowAsWindow(ObjectHeader* window) { RuntimeShowWindow(window); }
+// Objects that are not language Windows are those entered into the window list by other layers;
+// for them showing and hiding only set the list's visible flag.
+void RuntimeShowAsWindow(ObjectHeader* window) {
+    if (window && IsWindowObject(window) && !WindowFields(window)->mPane &&
+        !WindowFields(window)->mEmbeddedWindowControl) {
+        CreateStandAloneWindow(window);
+        if (ExceptionInFlight()) return;
+    }
+    RuntimeShowWindow(window);
+}
 
 void RuntimeShowWindow(ObjectHeader* window) {
+    if (window && IsWindowObject(window)) {
+        WindowShow(window);
+        return;
+    }
     if (RuntimeWindowRecord* record = window ? FindRuntimeWindow(window) : nullptr)
         record->visible = true;
 }
 
 void RuntimeHideWindow(ObjectHeader* window) {
+    if (window && IsWindowObject(window)) {
+        WindowHide(window);
+        return;
+    }
     if (RuntimeWindowRecord* record = window ? FindRuntimeWindow(window) : nullptr)
         record->visible = false;
 }
 
 void RuntimeCloseWindow(ObjectHeader* window) {
-    if (window) TryCloseWindow(window, false);
+    if (!window) return;
+    if (IsWindowObject(window))
+        TryCloseWindowObject(window, false);
+    else
+        TryCloseWindow(window, false);
 }
 
-void RuntimeShowModal(ObjectHeader* window) { RuntimeShowWindow(window); }
+void RuntimeShowModal(ObjectHeader* window) {
+    if (window && IsWindowObject(window))
+        WindowShowModal(window);
+    else
+        RuntimeShowWindow(window);
+}
 
-// A window without a pane has nothing to focus.
-void formSetFocus(ObjectHeader*) {}
+void formSetFocus(ObjectHeader* window) {
+    if (window && IsWindowObject(window)) WindowSetFocus(window);
+}
 
 void clearFocus() {
     SetFocusPane(nullptr);
     SetFocus(nullptr);
 }
 
-void* WindowToWindowPtr(ObjectHeader*) { return nullptr; }
+void* WindowToWindowPtr(ObjectHeader* window) {
+    if (!window || !IsWindowObject(window)) return nullptr;
+    return reinterpret_cast<void*>(static_cast<intptr_t>(WindowHandleGetter(window, 0)));
+}
 
-bool IsCMMClick() { return sContextualMenuClick; }
+bool IsCMMClick() { return sContextualMenuClick || ContextualClickFlag; }
 
 }  // extern "C"

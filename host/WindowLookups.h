@@ -1,12 +1,10 @@
 // The global functions through which compiled code finds windows, controls and menu items by name
 // or index, and shows, hides, closes and focuses windows.
 //
-// The window system's stand-in has no Window class yet, so this file keeps what the window object
-// will hold: each window's map of controls by name is set here with SetWindowControlMap, and the
-// contextual-click flag with SetContextualMenuClick. Until windows have panes and native handles,
-// showing and hiding only set the window list's visible flag, a modal show returns at once (no
-// pane is ever shown), focusing a window does nothing, and
-// WindowToWindowPtr answers null.
+// Each Window enters its control map with SetWindowControlMap when it is made. Showing, hiding,
+// closing, focusing and the modal show act on language Windows; other objects that layers enter
+// into the window list only have their visible flag set. SetContextualMenuClick lets callers
+// without a pane raise the contextual-click flag.
 #pragma once
 
 #include <cstdint>

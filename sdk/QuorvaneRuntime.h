@@ -481,6 +481,60 @@ void QV_CDECL MutexLock(ObjectHeader* mutex);
 bool QV_CDECL MutexTryLock(ObjectHeader* mutex);
 void QV_CDECL MutexUnlock(ObjectHeader* mutex);
 
+/* ---- Windows -------------------------------------------------------------------------- */
+
+/* A Window subclass is built on the class "Window" (or "ContainerControl"). RuntimeNewObject runs
+ * the class constructor: Layout, then for a plain Window its native window with CreateControls,
+ * AddMenuHandlers, the control panes and SetupBindings; the subclass constructor then calls
+ * WindowDefaultConstructor, which fires the controls' Open events and the window's Open.
+ * CreateControls adds each control with WindowAddControl. Accessors take the property row's
+ * parameter before the value; windowPosGetter and windowPosSetter take 0 to 3 for Left, Top,
+ * Width and Height, the size-limit accessors 0 to 3 for MinWidth, MinHeight, MaxWidth and
+ * MaxHeight. Results that are objects carry a reference for the caller. */
+void QV_CDECL WindowDefaultConstructor(ObjectHeader* window);
+void QV_CDECL WindowAddControl(ObjectHeader* window, StringRecord* name, ObjectHeader* object);
+void QV_CDECL WindowAddMenuHandler(ObjectHeader* window, StringRecord* name, void* handler);
+/* The implicit instance of a window class: nil the first time, after which the next new object
+ * of that class becomes the instance; the instance itself afterwards, until it closes. */
+ObjectHeader* QV_CDECL RuntimeGetImplicitWindow(StringRecord* className);
+void QV_CDECL WindowMove(ObjectHeader* window, int32_t left, int32_t top, int32_t width,
+                         int32_t height);
+/* The index-th Control of the window; past the last raises OutOfBoundsException. */
+ObjectHeader* QV_CDECL windowControl(ObjectHeader* window, int32_t index);
+int32_t QV_CDECL windowControlCountGetter(ObjectHeader* window, int32_t parameter);
+int32_t QV_CDECL windowPosGetter(ObjectHeader* window, int32_t selector);
+void QV_CDECL windowPosSetter(ObjectHeader* window, int32_t selector, int32_t value);
+int32_t QV_CDECL WindowHandleGetter(ObjectHeader* window, int32_t parameter); /* 0: no window */
+bool QV_CDECL WindowVisibleGetter(ObjectHeader* window, int32_t parameter);
+void QV_CDECL WindowVisibleSetter(ObjectHeader* window, int32_t parameter, bool visible);
+void QV_CDECL windowTitleSetter(ObjectHeader* window, int32_t parameter, StringRecord* title);
+void QV_CDECL windowFrameSetter(ObjectHeader* window, int32_t parameter, int32_t frame);
+void QV_CDECL windowGrowIconSetter(ObjectHeader* window, int32_t parameter, bool resizable);
+void QV_CDECL windowFullScreenSetter(ObjectHeader* window, int32_t parameter, bool fullScreen);
+void QV_CDECL windowBackColorSetter(ObjectHeader* window, int32_t parameter, uint32_t rgb);
+void QV_CDECL windowHasBackColorSetter(ObjectHeader* window, int32_t parameter, bool has);
+void QV_CDECL windowBackdropSetter(ObjectHeader* window, int32_t parameter, ObjectHeader* picture);
+/* The window's Graphics, kept by the window; it draws nothing once the window has closed. */
+ObjectHeader* QV_CDECL windowGraphicsGetter(ObjectHeader* window, int32_t parameter);
+int32_t QV_CDECL windowMinMaxWidthHeightGetter(ObjectHeader* window, int32_t selector);
+void QV_CDECL windowMinMaxWidthHeightSetter(ObjectHeader* window, int32_t selector, int32_t value);
+void QV_CDECL RuntimeShowWindow(ObjectHeader* window);
+void QV_CDECL RuntimeHideWindow(ObjectHeader* window);
+/* Fires CancelClose and, unless it answers true, closes the window. */
+void QV_CDECL RuntimeCloseWindow(ObjectHeader* window);
+int32_t QV_CDECL getWindowCount(void);
+/* True only while a right click's MouseDown runs. */
+bool QV_CDECL IsCMMClick(void);
+/* A ContainerControl shown inside another window, or on a page (from 0) of a panel control. */
+void QV_CDECL EmbedWithin(ObjectHeader* container, ObjectHeader* window, int32_t left, int32_t top,
+                          int32_t width, int32_t height);
+void QV_CDECL EmbedWithinPanel(ObjectHeader* container, ObjectHeader* panel, int32_t page,
+                               int32_t left, int32_t top, int32_t width, int32_t height);
+/* Controls: selector 0 to 3 for Left, Top, Width and Height, relative to the control's window. */
+int32_t QV_CDECL ctlPosGetter(ObjectHeader* control, int32_t selector);
+void QV_CDECL ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value);
+void QV_CDECL ControlClose(ObjectHeader* control);
+
 /* ---- Applications packed by tools/qv-pack ---------------------------------------------- */
 
 /* A packed application is freestanding i686 code whose entry is `void QvMain(void)`, called once

@@ -2,9 +2,8 @@
 // window at the end of the loop, the window pane of a native window and the keyboard
 // pre-translation (KeyboardShortcuts.h).
 //
-// A stand-in for the window system: the list and closing are those of the window-list stand-in
-// (WindowList.h); only window panes are shown and moved as requested. It lacks Window objects and
-// their panes and the MDI frame, whose accelerators consume nothing.
+// The list holds every open Window (WindowList.h); closing at the end closes the view windows
+// first. The MDI frame's accelerators consume nothing yet.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +17,7 @@ bool IsWindowListEmpty();
 // Applies pending bounds and shows the windows whose showing was deferred.
 void ShowDeferredWindows();
 
-// Closes every window of the list until it is empty.
+// Closes every view window, then whatever else the window list holds.
 void CloseAllViewWindows();
 
 // In MDI mode, the MDI client's system accelerators; true when they consumed the message.

@@ -1,6 +1,7 @@
 #include "FrontWindowSeam.h"
 
 #include "Pane.h"
+#include "RuntimeViewWindow.h"
 #include "WindowList.h"
 #include "WindowMessages.h"
 
@@ -19,6 +20,8 @@ bool IsKeyWindowOrFloating(WindowPane* window) {
     return kind == 1 || kind == 7 || kind == 9;
 }
 
-ObjectHeader* LanguageWindowOf(WindowPane*) { return GetActiveWindowObject(); }
+ObjectHeader* LanguageWindowOf(WindowPane* window) {
+    return WindowObjectOfPane(window ? window : ActiveWindowPane());
+}
 
 }  // namespace front_window_seam

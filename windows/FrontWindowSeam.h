@@ -1,10 +1,10 @@
 // What menus and keyboard shortcuts need of the top-level windows: the front window pane, whether
 // a window pane is front or floating, and the language Window behind a window pane.
 //
-// A stand-in until the top-level window class and the Window class come: the front window pane is
-// the pane of the active (else the foreground) native window, found through its ancestors; no
-// pane knows its language Window yet, so every pane answers the active runtime window of the
-// window list. MDI children are not searched.
+// The front window pane is the pane of the active (else the foreground) native window, found
+// through its ancestors, so that a foreign window in front keeps the runtime's shortcuts quiet; a
+// Window's pane answers its Window, any other pane the active window of the window list. MDI
+// children are not searched.
 #pragma once
 
 #include "core/ObjectModel.h"

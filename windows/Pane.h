@@ -437,6 +437,8 @@ public:
     bool fireMovedOnApply = false;
     bool hasBackColor = false;
     bool isMDIChild = false;
+    // The native window is being destroyed from outside: the window cannot refuse to close.
+    bool nativeDestroyed = false;
     COLORREF backColor = RGB(255, 255, 255);
     WindowPane** backReferenceSlot = nullptr;   // nulled at destruction
     ObjectHeader** heldObjectSlot = nullptr;    // released and nulled at destruction

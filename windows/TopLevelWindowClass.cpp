@@ -171,7 +171,10 @@ bool WindowMessageCore(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
     result = 0;
     switch (message) {
     case WM_DESTROY:
-        if (pane && !pane->closing) pane->CloseRequested();
+        if (pane && !pane->closing) {
+            pane->nativeDestroyed = true;
+            pane->CloseRequested();
+        }
         return false;
     case WM_NCDESTROY:
         ForgetNativeWindow(window);

@@ -60,6 +60,9 @@ bool TryCloseWindow(ObjectHeader* window, bool appQuitting) {
     RuntimeWindowRecord* record = FindRuntimeWindow(window);
     if (!record) return false;
     if (record->cancelClose && record->cancelClose(window, appQuitting)) return true;
+    // A window that closed itself in CancelClose has left the list already.
+    record = FindRuntimeWindow(window);
+    if (!record) return false;
     if (record->close) record->close(window);
     RemoveRuntimeWindow(window);
     return false;

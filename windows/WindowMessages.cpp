@@ -49,8 +49,6 @@ WindowPane* FindWindowPaneForHWND(HWND window) {
     return nullptr;
 }
 
-RuntimeViewWindow* FindViewWindowByHWND(HWND) { return nullptr; }
-
 bool ReflectChildMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_DRAWITEM: {

@@ -54,7 +54,7 @@ bool ReflectChildMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 // The window pane of a native window or of its nearest ancestor that has one; null when none.
 WindowPane* FindWindowPaneForHWND(HWND window);
 
-// The pane of a Window object whose native window it is; null while Window objects have no panes.
+// The pane of the Window object whose native window it is, or null.
 RuntimeViewWindow* FindViewWindowByHWND(HWND window);
 // The front window, or a floating one (kinds 1, 7 and 9); false for null.
 bool IsKeyWindowOrFloating(WindowPane* pane);

@@ -83,6 +83,13 @@ static inline ClassRecord* Subclass(ClassRecord* base, StringRecord* name, int32
     return own;
 }
 
+/* Sets the handler of the event of that name in a class. */
+static inline void SetEventHandler(ClassRecord* own, const char* event, void* handler) {
+    int32_t i;
+    for (i = 0; i < own->eventCount; i++)
+        if (Equal(own->events[i].name, event)) own->events[i].vector = handler;
+}
+
 /* The Message and ErrorNumber fields of a RuntimeException. */
 #define ExceptionErrorNumber(e) (*(int32_t*)((char*)(e) + kObjectHeaderSize))
 #define ExceptionMessage(e) (*(StringRecord**)((char*)(e) + kObjectHeaderSize + 4))

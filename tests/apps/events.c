@@ -1,14 +1,28 @@
 /* An application that subclasses Application as compiled code does: it builds its class on the
  * runtime's Application class, implements Open, OpenDocument, NewDocument, Close and (unless the
  * variable QV_TEST_UNHANDLED is set) UnhandledException, turns AutoQuit on and runs the event loop.
- * With QV_TEST_RAISE set, Open raises a RuntimeException. Every event prints its name on one line. */
+ * With QV_TEST_RAISE set, Open raises a RuntimeException. Otherwise Open also opens a window of a
+ * Window subclass: its title, back colour and Backdrop (the BMP resource 128) set in Layout, and a
+ * Paint handler that draws a second picture (BMP resource 129); after the first Paint it posts
+ * itself WM_CLOSE, so the application ends with its last window. Every event prints its name on
+ * one line, the window's as Window.Name. */
 #include "AppSupport.h"
 
 QV_DECLARE_FUNCTION(user32, FindWindowA, void*, (const char* windowClass, const char* title));
+QV_DECLARE_FUNCTION(user32, PostMessageA, int32_t,
+                    (void* window, uint32_t message, uint32_t wParam, int32_t lParam));
 
 void QV_CDECL RuntimeRegisterAppObject(ObjectHeader* application);
 void QV_CDECL RuntimeRun(void);
 StringRecord* QV_CDECL fileAbsolutePathGetter(ObjectHeader* item, int32_t parameter);
+ObjectHeader* QV_CDECL RuntimeGetBitmapFromResourceManager(int32_t id);
+void QV_CDECL RuntimeGraphicsDrawPicture(ObjectHeader* g, ObjectHeader* picture, int32_t x,
+                                         int32_t y, int32_t w1, int32_t h1, int32_t sx,
+                                         int32_t sy, int32_t w2, int32_t h2);
+
+static ClassRecord* sWindowClass;
+static ObjectHeader* sPicture;
+static int sPainted;
 
 #define QV_TEXT_MDI_FRAME_CLASS sFrameClass
 static const char sFrameClass[] = "QvMDIFrame";
@@ -18,6 +32,55 @@ static int Set(const char* variable) {
     return GetEnvironmentVariableA(variable, value, sizeof value) != 0;
 }
 
+/* ---- the window ---- */
+
+static void QV_CDECL OnWindowLayout(ObjectHeader* self) {
+    ObjectHeader* backdrop = RuntimeGetBitmapFromResourceManager(128);
+    Print("Window.Layout ");
+    windowTitleSetter(self, 0, QV_LITERAL("Quorvane events"));
+    windowPosSetter(self, 0, 40);
+    windowPosSetter(self, 1, 60);
+    windowPosSetter(self, 2, 200);
+    windowPosSetter(self, 3, 120);
+    windowBackColorSetter(self, 0, 0x3366CC);
+    windowHasBackColorSetter(self, 0, 1);
+    windowBackdropSetter(self, 0, backdrop);
+    RuntimeUnlockObject(backdrop);
+    WindowVisibleSetter(self, 0, 1);
+}
+
+static void QV_CDECL OnWindowOpen(ObjectHeader* self) {
+    (void)self;
+    Print("Window.Open ");
+}
+
+static void QV_CDECL OnWindowPaint(ObjectHeader* self, ObjectHeader* g) {
+    if (sPainted++) return;
+    Print("Window.Paint ");
+    RuntimeGraphicsDrawPicture(g, sPicture, 100, 40, 8, 8, 0, 0, 8, 8);
+    PostMessageA((void*)(intptr_t)WindowHandleGetter(self, 0), 0x10, 0, 0);
+}
+
+static void QV_CDECL OnWindowClose(ObjectHeader* self) {
+    (void)self;
+    Print("Window.Close ");
+}
+
+static void OpenWindow(void) {
+    ObjectHeader* window;
+    sWindowClass = Subclass(RuntimeLookupClass(QV_LITERAL("Window")), QV_LITERAL("EventsWindow"),
+                            0, "Layout", (void*)OnWindowLayout);
+    SetEventHandler(sWindowClass, "Open", (void*)OnWindowOpen);
+    SetEventHandler(sWindowClass, "Paint", (void*)OnWindowPaint);
+    SetEventHandler(sWindowClass, "Close", (void*)OnWindowClose);
+    sPicture = RuntimeGetBitmapFromResourceManager(129);
+    window = RuntimeNewObject(sWindowClass);
+    WindowDefaultConstructor(window);
+    RuntimeUnlockObject(window);
+}
+
+/* ---- the application ---- */
+
 static void QV_CDECL OnOpen(ObjectHeader* self) {
     ClassRecord* exceptionClass;
     ObjectHeader* exception;
@@ -25,7 +88,10 @@ static void QV_CDECL OnOpen(ObjectHeader* self) {
     Print("Open ");
     /* A payload packed with the MDI option has its frame window before Open. */
     if (FindWindowA(QV_TEXT_MDI_FRAME_CLASS, 0)) Print("MDI ");
-    if (!Set("QV_TEST_RAISE")) return;
+    if (!Set("QV_TEST_RAISE")) {
+        OpenWindow();
+        return;
+    }
     exceptionClass = RuntimeLookupClass(QV_LITERAL("RuntimeException"));
     exception = RuntimeNewObject(exceptionClass);
     RuntimeRaiseException(exception);
@@ -96,6 +162,7 @@ void QvMain(void) {
     RuntimeRegisterAppObject(application);
     RuntimeUnlockObject(application);
     RuntimeRun();
+    RuntimeUnlockObject(sPicture);
     Print("Run returned\n");
     RuntimeExit();
 }
