@@ -70,6 +70,16 @@ static int SameText(StringRecord* a, StringRecord* b) {
     return 1;
 }
 
+/* Prints whether the item names the same file as the expected one, and releases it. */
+static void PrintSameFile(ObjectHeader* expected, ObjectHeader* item) {
+    StringRecord* want = fileAbsolutePathGetter(expected, 0);
+    StringRecord* got = item ? fileAbsolutePathGetter(item, 0) : 0;
+    Print(item ? (SameText(want, got) ? "same" : "differs") : "nil");
+    RuntimeUnlockString(got);
+    RuntimeUnlockString(want);
+    RuntimeUnlockObject(item);
+}
+
 static void QV_CDECL GetShell(ObjectHeader* volatile* raised) {
     ObjectHeader* item = RuntimeGetFolderItem(sText, sMode);
     if (*raised) return;
@@ -246,8 +256,21 @@ void QvMain(void) {
     path = fileMacTypeGetter(a, 0);
     Print(", MacType \"");
     PrintString(path);
-    Print("\"\n");
+    Print("\"");
     RuntimeUnlockString(path);
+    /* SaveInfo data names the file again: alone through GetFolderItem, and relative to its folder
+       through GetRelative. */
+    other = FolderItemGetSaveInfo(a, 0, 0);
+    item = RuntimeGetFolderItem(other, 0);
+    RuntimeUnlockString(other);
+    Print(", saveinfo ");
+    PrintSameFile(a, item);
+    other = FolderItemGetSaveInfo(a, data, 1);
+    item = FolderItemGetRelative(data, other);
+    RuntimeUnlockString(other);
+    Print(" relative ");
+    PrintSameFile(a, item);
+    Print("\n");
 
     path = fileAbsolutePathGetter(data, 0);
     other = Concat(path, QV_LITERAL("\\link.lnk"));

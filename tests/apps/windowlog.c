@@ -562,6 +562,9 @@ void QvMain(void) {
     RuntimeInit();
     RuntimeInitExternalClasses();
     sScenario = ScenarioFromEnvironment();
+    /* The pointer is shared with earlier runs: it starts off every window, so that the first
+       events are those the driver's moves make. */
+    if (sScenario == kInput) SetCursorPos(0, 0);
     sControlClass = RuntimeLookupClass(QV_LITERAL("Control"));
 
     sWindowClass = NewSubclass("W", QV_LITERAL("LogWin"));

@@ -33,7 +33,7 @@ void Put32(Bytes& b, uint32_t v) {
     Put16(b, v >> 16);
 }
 
-struct Spec {
+struct FileShape {
     uint32_t headerSize;
     int32_t width, height;  // negative height: top-down
     uint16_t depth;
@@ -46,7 +46,7 @@ struct Spec {
 
 // A file whose pixel (x, y) from the top has the colour index or value x + 3y + 1 (scaled into
 // the masks for 16 and 32 bits), with a grey table (entry i = i * 0x10 on every channel).
-Bytes MakeFile(const Spec& s) {
+Bytes MakeFile(const FileShape& s) {
     Bytes dib;
     Put32(dib, s.headerSize);
     if (s.headerSize == 12) {
@@ -127,7 +127,7 @@ uint64_t ReadAll(const Bytes& file) {
 int main() {
     const uint32_t plain32[4] = {0xFF0000, 0xFF00, 0xFF, 0};
     const uint32_t rgb555[4] = {0x7C00, 0x03E0, 0x001F, 0};
-    const Spec valid[] = {
+    const FileShape valid[] = {
         {40, 3, 2, 24, 0, {}, 0, 0, 0},
         {40, 3, -2, 24, 0, {}, 0, 0, 0},
         {12, 3, 2, 8, 0, {}, 0, 256, 0},
@@ -145,7 +145,7 @@ int main() {
         {40, 3, 2, 8, 0, {}, 0, 256, 2},
     };
     std::vector<Bytes> files;
-    for (const Spec& s : valid) {
+    for (const FileShape& s : valid) {
         const Bytes file = MakeFile(s);
         files.push_back(file);
         BitmapLayout layout;
