@@ -422,53 +422,49 @@ const TypeDescriptor* const kBoolean = AsType(&kBooleanType);
 const TypeDescriptor* const kInteger = AsType(&kIntegerType);
 const TypeDescriptor* const kString = AsType(&kStringType);
 
-#define QV_PROPERTY(flags, label, type, getter, setter, parameter)                           \
-    {flags, label, type, RowFunction(getter), #getter, RowFunction(setter), #setter, parameter, 0}
-#define QV_READ_ONLY(flags, label, type, getter, parameter)                                  \
-    {flags, label, type, RowFunction(getter), #getter, nullptr, nullptr, parameter, 0}
 
 PropertyEntry kControlProperties[] = {
-    QV_PROPERTY(0, "Name", kString, stringGetter, stringSetter, offsetof(ControlRecord, name)),
-    QV_PROPERTY(0, "Index", kInteger, intGetter, intSetter, offsetof(ControlRecord, index)),
-    QV_READ_ONLY(0, "Window", nullptr, controlWindowGetter, 0),
+    QV_PROPERTY_ROW(0, "Name", kString, stringGetter, stringSetter, offsetof(ControlRecord, name)),
+    QV_PROPERTY_ROW(0, "Index", kInteger, intGetter, intSetter, offsetof(ControlRecord, index)),
+    QV_READ_ONLY_ROW(0, "Window", nullptr, controlWindowGetter, 0),
 };
 
 PropertyEntry kRectControlProperties[] = {
-    QV_PROPERTY(0, "Left", kInteger, ctlPosGetter, ctlPosSetter, 0),
-    QV_PROPERTY(0, "Top", kInteger, ctlPosGetter, ctlPosSetter, 1),
-    QV_PROPERTY(0, "Width", kInteger, ctlPosGetter, ctlPosSetter, 2),
-    QV_PROPERTY(0, "Height", kInteger, ctlPosGetter, ctlPosSetter, 3),
-    QV_PROPERTY(0, "LockLeft", kBoolean, boolGetter, boolSetter,
-                offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockLeft)),
-    QV_PROPERTY(0, "LockTop", kBoolean, boolGetter, boolSetter,
-                offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockTop)),
-    QV_PROPERTY(0, "LockRight", kBoolean, boolGetter, boolSetter,
-                offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockRight)),
-    QV_PROPERTY(0, "LockBottom", kBoolean, boolGetter, boolSetter,
-                offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockBottom)),
-    QV_PROPERTY(0, "Visible", kBoolean, ControlVisibleGetter, ControlVisibleSetter, 0),
-    QV_PROPERTY(0, "Enabled", kBoolean, controlEnabledGetter, controlEnabledSetter, 0),
-    QV_PROPERTY(0, "TabPanelIndex", kInteger, intGetter, ControlTabPanelIndexSetter,
-                offsetof(ControlRecord, tabPanelIndex)),
-    QV_PROPERTY(0, "HelpTag", kString, stringGetter, controlHelpTagSetter,
-                offsetof(ControlRecord, helpTag)),
-    QV_PROPERTY(0, "AutoDeactivate", kBoolean, boolGetter, controlAutoDeactivateSetter,
-                offsetof(ControlRecord, autoDeactivate)),
-    QV_PROPERTY(0, "Parent", nullptr, ControlParentGetter, ControlParentSetter, 0),
+    QV_PROPERTY_ROW(0, "Left", kInteger, ctlPosGetter, ctlPosSetter, 0),
+    QV_PROPERTY_ROW(0, "Top", kInteger, ctlPosGetter, ctlPosSetter, 1),
+    QV_PROPERTY_ROW(0, "Width", kInteger, ctlPosGetter, ctlPosSetter, 2),
+    QV_PROPERTY_ROW(0, "Height", kInteger, ctlPosGetter, ctlPosSetter, 3),
+    QV_PROPERTY_ROW(0, "LockLeft", kBoolean, boolGetter, boolSetter,
+                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockLeft)),
+    QV_PROPERTY_ROW(0, "LockTop", kBoolean, boolGetter, boolSetter,
+                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockTop)),
+    QV_PROPERTY_ROW(0, "LockRight", kBoolean, boolGetter, boolSetter,
+                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockRight)),
+    QV_PROPERTY_ROW(0, "LockBottom", kBoolean, boolGetter, boolSetter,
+                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockBottom)),
+    QV_PROPERTY_ROW(0, "Visible", kBoolean, ControlVisibleGetter, ControlVisibleSetter, 0),
+    QV_PROPERTY_ROW(0, "Enabled", kBoolean, controlEnabledGetter, controlEnabledSetter, 0),
+    QV_PROPERTY_ROW(0, "TabPanelIndex", kInteger, intGetter, ControlTabPanelIndexSetter,
+                    offsetof(ControlRecord, tabPanelIndex)),
+    QV_PROPERTY_ROW(0, "HelpTag", kString, stringGetter, controlHelpTagSetter,
+                    offsetof(ControlRecord, helpTag)),
+    QV_PROPERTY_ROW(0, "AutoDeactivate", kBoolean, boolGetter, controlAutoDeactivateSetter,
+                    offsetof(ControlRecord, autoDeactivate)),
+    QV_PROPERTY_ROW(0, "Parent", nullptr, ControlParentGetter, ControlParentSetter, 0),
 };
 
 PropertyEntry kCanvasProperties[] = {
-    QV_PROPERTY(0, "Backdrop", nullptr, objGetter, canvasBackdropSetter,
-                offsetof(CanvasRecord, backdrop)),
-    QV_READ_ONLY(0, "Graphics", nullptr, canvasGraphicsGetter, 0),
-    QV_PROPERTY(0, "AcceptFocus", kBoolean, boolGetter, boolSetter,
-                offsetof(CanvasRecord, acceptFocus)),
-    QV_PROPERTY(0, "AcceptTabs", kBoolean, boolGetter, boolSetter,
-                offsetof(CanvasRecord, acceptTabs)),
-    QV_PROPERTY(0, "UseFocusRing", kBoolean, boolGetter, boolSetter,
-                offsetof(CanvasRecord, useFocusRing)),
-    QV_PROPERTY(0, "EraseBackground", kBoolean, boolGetter, boolSetter,
-                offsetof(CanvasRecord, eraseBackground)),
+    QV_PROPERTY_ROW(0, "Backdrop", nullptr, objGetter, canvasBackdropSetter,
+                    offsetof(CanvasRecord, backdrop)),
+    QV_READ_ONLY_ROW(0, "Graphics", nullptr, canvasGraphicsGetter, 0),
+    QV_PROPERTY_ROW(0, "AcceptFocus", kBoolean, boolGetter, boolSetter,
+                    offsetof(CanvasRecord, acceptFocus)),
+    QV_PROPERTY_ROW(0, "AcceptTabs", kBoolean, boolGetter, boolSetter,
+                    offsetof(CanvasRecord, acceptTabs)),
+    QV_PROPERTY_ROW(0, "UseFocusRing", kBoolean, boolGetter, boolSetter,
+                    offsetof(CanvasRecord, useFocusRing)),
+    QV_PROPERTY_ROW(0, "EraseBackground", kBoolean, boolGetter, boolSetter,
+                    offsetof(CanvasRecord, eraseBackground)),
 };
 
 EventEntry kControlEvents[] = {

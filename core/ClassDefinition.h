@@ -333,6 +333,12 @@ inline void* RowFunction(F* function) {
     return reinterpret_cast<void*>(function);
 }
 
+// Property rows whose accessors are linked under their own names.
+#define QV_PROPERTY_ROW(flags, label, type, getter, setter, parameter)                       \
+    {flags, label, type, RowFunction(getter), #getter, RowFunction(setter), #setter, parameter, 0}
+#define QV_READ_ONLY_ROW(flags, label, type, getter, parameter)                              \
+    {flags, label, type, RowFunction(getter), #getter, nullptr, nullptr, parameter, 0}
+
 // A reference to a native function under its link name.
 inline FunctionReference Function(void* function, const char* linkName) {
     return FunctionReference{function, linkName, 0, {0, 0, 0, 0}};

@@ -303,8 +303,6 @@ const TypeDescriptor* const kBoolean = AsType(&kBooleanType);
 const TypeDescriptor* const kInteger = AsType(&kIntegerType);
 const TypeDescriptor* const kString = AsType(&kStringType);
 
-#define QV_PROPERTY(flags, label, type, getter, setter, parameter)                           \
-    {flags, label, type, RowFunction(getter), #getter, RowFunction(setter), #setter, parameter, 0}
 #define QV_BOOL_PASS(label, setter, which)                                                   \
     {0, label, kBoolean, RowFunction(eWindowBoolPassThroughGetter),                         \
      "eWindowBoolPassThroughGetter", RowFunction(setter), #setter, which, 0}
@@ -313,9 +311,9 @@ const TypeDescriptor* const kString = AsType(&kStringType);
 PropertyEntry kContainerProperties[] = {
     {0x40, "InitialParent", kString, nullptr, nullptr, RowFunction(eWindowInitialParentSetter),
      "eWindowInitialParentSetter", 0, 0},
-    QV_PROPERTY(0x41, "TabPanelIndex", kInteger, eWindowIntPassThroughGetter,
-                eWindowTabPanelIndexSetter, kTabPanelIndex),
-    QV_PROPERTY(0x1, "Parent", nullptr, eWindowParentGetter, eWindowParentSetter, 0),
+    QV_PROPERTY_ROW(0x41, "TabPanelIndex", kInteger, eWindowIntPassThroughGetter,
+                    eWindowTabPanelIndexSetter, kTabPanelIndex),
+    QV_PROPERTY_ROW(0x1, "Parent", nullptr, eWindowParentGetter, eWindowParentSetter, 0),
     {0x1, "Window", nullptr, RowFunction(eWindowContainingWindowGettter),
      "eWindowContainingWindowGettter", nullptr, nullptr, 0, 0},
     {0x41, "_Control", nullptr, RowFunction(eWindowControlGetter), "eWindowControlGetter",
@@ -329,10 +327,10 @@ PropertyEntry kContainerProperties[] = {
     QV_BOOL_PASS("AcceptFocus", eWindowBoolPassThroughSetter, kAcceptFocus),
     QV_BOOL_PASS("AcceptTabs", eWindowBoolPassThroughSetter, kAcceptTabs),
     QV_BOOL_PASS("UseFocusRing", eWindowBoolPassThroughSetter, kUseFocusRing),
-    QV_PROPERTY(0, "HelpTag", kString, eWindowStringPassThroughGetter, eWindowHelpTagSetter,
-                kHelpTag),
-    QV_PROPERTY(0, "DisabledBalloonHelp", kString, eWindowStringPassThroughGetter,
-                eWindowDisabledBalloonHelpSetter, kDisabledBalloonHelp),
+    QV_PROPERTY_ROW(0, "HelpTag", kString, eWindowStringPassThroughGetter, eWindowHelpTagSetter,
+                    kHelpTag),
+    QV_PROPERTY_ROW(0, "DisabledBalloonHelp", kString, eWindowStringPassThroughGetter,
+                    eWindowDisabledBalloonHelpSetter, kDisabledBalloonHelp),
     QV_BOOL_PASS("EraseBackground", eWindowBoolPassThroughSetter, kEraseBackground),
     QV_HIDDEN(0x14040, "Placement", kInteger),
     QV_HIDDEN(0x14040, "Title", kString),
