@@ -9,6 +9,7 @@ wine_run=$1
 program=$2
 folder=$3
 backdrop=$4
+source "$(dirname "$0")/screen-pixels.sh"
 rm -rf "$folder"
 mkdir -p "$folder"
 QV_SCENARIO=shot "$wine_run" "$program" > "$folder/app.log" 2>&1 &
@@ -21,11 +22,6 @@ sleep 1
 origin=$(grep -o 'origin=[0-9]*,[0-9]*' "$folder/app.log" | cut -d= -f2)
 x=${origin%,*}
 y=${origin#*,}
-# Red, green and blue of a pixel, 0 to 255 each.
-rgb_of() {
-    convert "$1" -format "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" \
-        info: 2>/dev/null
-}
 pixel() { rgb_of "$folder/screen.png" "$1" "$2"; }
 bmp_pixel() { rgb_of "$backdrop" "$1" "$2"; }
 if [ -n "$origin" ] && command -v import >/dev/null && import -window root "$folder/screen.png"; then
