@@ -13,7 +13,10 @@
  * client area's place in the picture, before it posts WM_CLOSE. */
 #include "AppSupport.h"
 
-QV_DECLARE_FUNCTION(user32, FindWindowA, void*, (const char* windowClass, const char* title));
+QV_DECLARE_FUNCTION(user32, FindWindowExA, void*,
+                    (void* parent, void* after, const char* windowClass, const char* title));
+QV_DECLARE_FUNCTION(user32, GetWindowThreadProcessId, uint32_t, (void* window, uint32_t* process));
+QV_DECLARE_FUNCTION(kernel32, GetCurrentProcessId, uint32_t, (void));
 QV_DECLARE_FUNCTION(user32, PostMessageA, int32_t,
                     (void* window, uint32_t message, uint32_t wParam, int32_t lParam));
 QV_DECLARE_FUNCTION(user32, GetWindowRect, int32_t, (void* window, int32_t* rect));
@@ -185,13 +188,25 @@ static void OpenWindow(void) {
 
 /* ---- the application ---- */
 
+/* The frames of other applications running at the same time do not count. */
+static int HasOwnMDIFrame(void) {
+    void* frame = 0;
+    uint32_t process;
+    while ((frame = FindWindowExA(0, frame, QV_TEXT_MDI_FRAME_CLASS, 0)) != 0) {
+        process = 0;
+        GetWindowThreadProcessId(frame, &process);
+        if (process == GetCurrentProcessId()) return 1;
+    }
+    return 0;
+}
+
 static void QV_CDECL OnOpen(ObjectHeader* self) {
     ClassRecord* exceptionClass;
     ObjectHeader* exception;
     (void)self;
     Print("Open ");
     /* A payload packed with the MDI option has its frame window before Open. */
-    if (FindWindowA(QV_TEXT_MDI_FRAME_CLASS, 0)) Print("MDI ");
+    if (HasOwnMDIFrame()) Print("MDI ");
     if (!Set("QV_TEST_RAISE")) {
         OpenWindow();
         return;
