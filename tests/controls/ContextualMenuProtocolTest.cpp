@@ -93,6 +93,12 @@ void OnCreateControls(ObjectHeader* self) {
     ObjectHeader* box = RuntimeNewObject(sBoxClass);
     WindowAddControl(self, string("Box").Record(), box);
     RuntimeUnlockObject(box);
+    // A plain Canvas at (10, 10) to (60, 60).
+    ObjectHeader* pad = CreateInstance(Canvas());
+    const int32_t place[] = {10, 10, 50, 50};
+    for (int32_t i = 0; i < 4; ++i) ctlPosSetter(pad, i, place[i]);
+    WindowAddControl(self, string("Pad").Record(), pad);
+    RuntimeUnlockObject(pad);
 }
 
 const std::vector<std::pair<const char*, void*>> kHandlers = {
@@ -233,22 +239,25 @@ TEST_F(ContextualMenuProtocolTest, AMenuLeftEmptyIsNotShown) {
 TEST_F(ContextualMenuProtocolTest, AContainerControlThatDoesNotHandleContinuesToItsWindow) {
     WithBox();
     struct Case {
+        int32_t x, y;
         bool boxConstructs, boxActs;
         std::vector<std::string> shown;
         std::vector<std::string> log;
     } cases[] = {
-        {false, false, {"Inner", "Outer"},
+        {120, 70, false, false, {"Inner", "Outer"},
          {"CtxBox.Construct 20,20", "CtxWin.Construct 120,70", "CtxBox.Action Outer",
           "CtxWin.Action Outer"}},
-        {true, true, {"Inner"}, {"CtxBox.Construct 20,20", "CtxBox.Action Inner"}},
+        {120, 70, true, true, {"Inner"}, {"CtxBox.Construct 20,20", "CtxBox.Action Inner"}},
+        // A control passes on to its window.
+        {30, 40, true, true, {"Outer"}, {"CtxWin.Construct 30,40", "CtxWin.Action Outer"}},
     };
     for (const Case& c : cases) {
         sLog.clear();
         sBehaviour["CtxBox"] = {{"Inner"}, c.boxConstructs, c.boxActs};
         sBehaviour["CtxWin"] = {{"Outer"}, true, true};
         std::vector<std::string> shown;
-        // A click inside the box, found by the window pane's hit test.
-        EXPECT_TRUE(RunFrom([this] { return WindowFields(mWindow)->mPane->ContextualMenu(120, 70); },
+        // The object under the click is found by the window pane's hit test.
+        EXPECT_TRUE(RunFrom([&] { return WindowFields(mWindow)->mPane->ContextualMenu(c.x, c.y); },
                             static_cast<int>(c.shown.size()), &shown));
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(sLog, c.log);
