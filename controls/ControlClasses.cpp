@@ -233,8 +233,6 @@ void ControlAddMenuHandler(ObjectHeader* control, StringRecord* name, void* func
     C(control)->menuHandlers->SetEntry(string(name), function);
 }
 
-bool DisplayObjectContextualMenu(ObjectHeader*, int32_t, int32_t) { return false; }
-
 bool ControlVisibleGetter(ObjectHeader* control, int32_t) { return control && C(control)->visible; }
 
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value) {

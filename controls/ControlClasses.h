@@ -6,7 +6,7 @@
 // class, fonts, data binding, drag items, focus rings and keyboard handling of controls; a Canvas
 // pane paints its Backdrop and fires Paint, and takes no presses of its own; MouseX and MouseY
 // of a control answer 0; the drop-acceptance forwarders record nothing; a control has no
-// contextual menu (DisplayObjectContextualMenu answers false for it).
+// contextual-menu events (see ContextualMenuProtocol.h).
 #pragma once
 
 #include <cstddef>
@@ -119,7 +119,6 @@ extern "C" {
 // and takes the control out of its window's control map.
 void ControlClose(ObjectHeader* control);
 void ControlAddMenuHandler(ObjectHeader* control, StringRecord* name, void* function);
-bool DisplayObjectContextualMenu(ObjectHeader* object, int32_t x, int32_t y);
 
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value);
 bool ControlVisibleGetter(ObjectHeader* control, int32_t);

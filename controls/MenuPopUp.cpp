@@ -2,6 +2,7 @@
 // the menu handlers, and the item answered when no handler took it.
 #include <windows.h>
 
+#include "core/Exceptions.h"
 #include "host/MenuCommands.h"
 #include "windows/PaneWindowClass.h"
 #include "windows/MenuItemClass.h"
@@ -37,7 +38,8 @@ extern "C" ObjectHeader* RuntimeMenuItemPopUp(ObjectHeader* item, int32_t x, int
     WindowPane* ownerPane = temporary ? nullptr : FindWindowPaneForHWND(owner);
     if (temporary && owner) DestroyWindow(owner);
     ObjectHeader* result = nullptr;
-    if (chosen != 0) {
+    // An exception parked while the menu was open is on its way: no handler may run under it.
+    if (chosen != 0 && !ExceptionInFlight()) {
         result = imp->FindByCommandId(static_cast<int32_t>(chosen));
         if (result && RuntimeMenuItemClick(result, false, ownerPane)) {
             RuntimeUnlockObject(result);

@@ -2,6 +2,7 @@
 
 #include "comms/SocketClasses.h"
 #include "controls/ControlClasses.h"
+#include "controls/ContextualMenuProtocol.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"

@@ -562,9 +562,10 @@ void QvMain(void) {
     RuntimeInit();
     RuntimeInitExternalClasses();
     sScenario = ScenarioFromEnvironment();
-    /* The pointer is shared with earlier runs: it starts off every window, so that the first
-       events are those the driver's moves make. */
-    if (sScenario == kInput) SetCursorPos(0, 0);
+    /* The pointer is shared with earlier runs and tests (a popup test leaves it over this
+       window's place): it starts off every window, so that the first events are those the
+       driver's moves make; the screenshot scenario leaves it to the real pointer. */
+    if (sScenario != kShot) SetCursorPos(0, 0);
     sControlClass = RuntimeLookupClass(QV_LITERAL("Control"));
 
     sWindowClass = NewSubclass("W", QV_LITERAL("LogWin"));

@@ -150,6 +150,49 @@ TEST(MenuPopUpTest, PopUpAnswersTheChosenItemUnlessAHandlerTookIt) {
 
 namespace {
 
+int sActions = 0;
+bool CountedAction(ObjectHeader*) {
+    ++sActions;
+    return true;
+}
+
+void RaiseChosen(void* item) {
+    CreateTimerWindow();
+    AddTimerCallback(RaiseFromTimer, 10);
+    const DWORD start = GetTickCount();
+    RunModalDriven([item] { RuntimeMenuItemPopUp(static_cast<ObjectHeader*>(item), 500, 400); },
+                   [start] {
+                       if (GetTickCount() - start < 300) return false;
+                       ChooseRow(GetForegroundWindow(), 1)();
+                       return true;
+                   });
+}
+
+void Caught(ObjectHeader* exception) { ReleaseObject(exception); }
+
+}  // namespace
+
+// A row chosen after a handler raised while the menu was open runs no handler: the exception
+// comes out instead.
+TEST(MenuPopUpTest, AnExceptionRaisedWhileTheMenuIsOpenKeepsTheChosenRowsHandlersFromRunning) {
+    RaisedExceptions raised;
+    HWND owner = NewOwner();
+    ClassRecord* counted =
+        CompiledSubclass(MenuItem(), "Counted", {{"Action", HandlerAddress(CountedAction)}});
+    ObjectHeader* menu = CreateInstance(MenuItem());
+    ObjectHeader* item = RuntimeNewObject(counted);
+    MenuItemImplementation(item)->SetText(string("Counted"));
+    MenuItemImplementation(menu)->Append(item);
+    sActions = 0;
+    RunInHandlerFrame(RaiseChosen, menu, Caught);
+    EXPECT_EQ(sActions, 0);
+    EXPECT_FALSE(ExceptionInFlight());
+    for (ObjectHeader* object : {item, menu}) RuntimeUnlockObject(object);
+    DestroyWindow(owner);
+}
+
+namespace {
+
 // The colour dialog's red, green and blue fields.
 constexpr int kRedField = 706, kGreenField = 707, kBlueField = 708;
 
