@@ -431,6 +431,9 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(CursorsClass());
     RegisterIntrinsicClass(KeyboardClass());
     RegisterIntrinsicClass(ScreenClass());
+    RegisterIntrinsicClass(QuitMenuItem());
+    RegisterIntrinsicClass(PrefsMenuItem());
+    RegisterIntrinsicClass(AppleMenuItem());
     RegisterIntrinsicClass(MDIWindow());
     RegisterControlClasses();
     RegisterMenuClasses();

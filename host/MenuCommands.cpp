@@ -33,7 +33,10 @@ void UpdateMenuItems(bool modal, ObjectHeader* window) {
     ObjectHeader* appBar = ApplicationMenuBar();
     if (IsMDIMode() && appBar) EnableMenuTree(appBar, window);
 
+    // A window without a bar of its own works the Application's, as HandleMenuCommand does, so
+    // its shortcuts follow the handlers of the window in front (in MDI mode it was done above).
     ObjectHeader* bar = window ? WindowMenuBar(window) : appBar;
+    if (!bar && window && !IsMDIMode()) bar = appBar;
     if (bar) {
         RuntimeLockObject(bar);
         DisableMenuTree(bar);

@@ -72,6 +72,23 @@ bool TryWindowHandlers(ObjectHeader* window, const string& name, int32_t index) 
     return handled;
 }
 
+// The method name a method-table slot carries: compiled code names its slots with the link
+// signature ("Class._Install%%o<Class>o<MenuBar>"), whose name is after the last "." before the
+// first "%"; a bare name is itself.
+string MethodNameOfSlot(const string& slotName) {
+    const char* text = slotName.CString();
+    if (!text) return string();
+    const char* end = std::strchr(text, '%');
+    if (!end) end = text + slotName.Length();
+    const char* start = text;
+    for (const char* p = text; p < end; ++p)
+        if (*p == '.') start = p + 1;
+    string name;
+    name.SetBytes(start, static_cast<int32_t>(end - start));
+    name.SetEncoding(slotName.Encoding());
+    return name;
+}
+
 ObjectHeader* LookupDescendant(ObjectHeader* item, const string& name, int32_t index) {
     Win32Menu* imp = MenuItemImplementation(item);
     if (!imp) return nullptr;
@@ -333,7 +350,8 @@ bool InstallMenuBar(ObjectHeader* installer, ObjectHeader* menuBar) {
         for (int32_t i = record->methodCount - 1; i >= 0; --i) {
             const MethodSlot& slot = record->methods[i];
             if (!slot.function || !slot.name) continue;
-            if (string::CompareNoCase(string(slot.name), string("_Install")) != 0) continue;
+            if (string::CompareNoCase(MethodNameOfSlot(string(slot.name)), string("_Install")) != 0)
+                continue;
             reinterpret_cast<void (*)(ObjectHeader*, ObjectHeader*)>(slot.function)(installer,
                                                                                    menuBar);
             return true;
@@ -367,7 +385,8 @@ bool RuntimeMenuItemClick(ObjectHeader* item, bool, WindowPane* windowPane) {
         if (ActionHandler action = OwnAction(item, MenuItemActionEvent())) handled = action(item);
     }
     if (!handled && focus && GetFocusPane() == focus) handled = focus->MenuItemAction(item);
-    if (handled) enableMenuItems();
+    // A handler that quit the application has closed it: no enabling events after its Close.
+    if (handled && !IsQuitting()) enableMenuItems();
     RuntimeUnlockObject(item);
     return handled;
 }
