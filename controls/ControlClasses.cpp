@@ -6,6 +6,7 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
+#include "core/MethodSlotNames.h"
 #include "graphics/GraphicsClass.h"
 #include "graphics/GraphicsImp.h"
 #include "graphics/PictureClass.h"
@@ -92,20 +93,7 @@ private:
 ClassRecord* PaneChildClass() { return LookupObjectDefinition(PaneChild()); }
 
 void* PaneChildMethod(ObjectHeader* object, const char* name) {
-    if (!object) return nullptr;
-    ClassRecord* wanted = PaneChildClass();
-    for (ClassRecord* c = object->classPtr; c; c = c->super) {
-        for (int32_t i = 0; i < c->interfaceCount; ++i) {
-            const InterfaceSlot& slot = c->interfaces[i];
-            if (slot.interfaceClass != wanted) continue;
-            for (int32_t m = 0; m < slot.methodCount; ++m)
-                if (slot.methods[m].name &&
-                    string::CompareNoCase(string(slot.methods[m].name), string(name)) == 0)
-                    return slot.methods[m].function;
-            return nullptr;
-        }
-    }
-    return nullptr;
+    return FindInterfaceMethod(object, PaneChildClass(), string(name));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
+#include "core/MethodSlotNames.h"
 #include "core/Platform.h"
 #include "core/RuntimeDebug.h"
 #include "database/Database.h"
@@ -217,18 +218,7 @@ const ClassRows kPollableRows = {.className = "_Pollable", .superclass = nullptr
 
 // The object's _Poll of the _Pollable interface, or null when its class does not implement it.
 void* FindPollMethod(ObjectHeader* object) {
-    const ClassRecord* pollable = LookupObjectDefinition(Pollable());
-    const ClassRecord* own = object->classPtr;
-    if (!own || !pollable) return nullptr;
-    const string name("_Poll");
-    for (int32_t i = 0; i < own->interfaceCount; ++i) {
-        const InterfaceSlot& slot = own->interfaces[i];
-        if (slot.interfaceClass != pollable) continue;
-        for (int32_t m = 0; m < slot.methodCount; ++m)
-            if (slot.methods[m].name && string::CompareNoCase(string(slot.methods[m].name), name) == 0)
-                return slot.methods[m].function;
-    }
-    return nullptr;
+    return FindInterfaceMethod(object, LookupObjectDefinition(Pollable()), string("_Poll"));
 }
 
 void FireEvent(ApplicationEvent event) {

@@ -7,6 +7,7 @@
 #include "core/FailureReport.h"
 #include "core/IntKeyMap.h"
 #include "core/IntrinsicRegistry.h"
+#include "core/MethodSlotNames.h"
 #include "core/Platform.h"
 #include "core/StringMap.h"
 #include "files/FolderItem.h"
@@ -498,20 +499,7 @@ void* GetInterfaceRoutine(ObjectHeader* object, const char* interfaceName, const
 }
 
 void* FindInterfaceRoutine(ObjectHeader* object, ClassRecord* interfaceClass, const string& method) {
-    if (!object || !interfaceClass) return nullptr;
-    for (ClassRecord* c = object->classPtr; c; c = c->super) {
-        for (int32_t i = 0; i < c->interfaceCount; ++i) {
-            const InterfaceSlot& slot = c->interfaces[i];
-            if (slot.interfaceClass != interfaceClass) continue;
-            for (int32_t m = 0; m < slot.methodCount; ++m) {
-                SignatureParts parts;
-                if (SplitSignature(string(slot.methods[m].name), &parts) && !parts.assignment &&
-                    string::CompareNoCase(parts.name, method) == 0)
-                    return slot.methods[m].function;
-            }
-        }
-    }
-    return nullptr;
+    return FindInterfaceMethod(object, interfaceClass, method);
 }
 
 int32_t QUORCountClassMethods(ClassRecord* record) {

@@ -9,6 +9,7 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
+#include "core/MethodSlotNames.h"
 #include "host/Application.h"
 #include "host/EventLoop.h"
 #include "host/IntrinsicTypes.h"
@@ -70,23 +71,6 @@ bool TryWindowHandlers(ObjectHeader* window, const string& name, int32_t index) 
         handled = TryHandlerMap(WindowMenuHandlers(windows[i]), windows[i], name, index);
     for (uint32_t i = 0; i < windows.size(); ++i) RuntimeUnlockObject(windows[i]);
     return handled;
-}
-
-// The method name a method-table slot carries: compiled code names its slots with the link
-// signature ("Class._Install%%o<Class>o<MenuBar>"), whose name is after the last "." before the
-// first "%"; a bare name is itself.
-string MethodNameOfSlot(const string& slotName) {
-    const char* text = slotName.CString();
-    if (!text) return string();
-    const char* end = std::strchr(text, '%');
-    if (!end) end = text + slotName.Length();
-    const char* start = text;
-    for (const char* p = text; p < end; ++p)
-        if (*p == '.') start = p + 1;
-    string name;
-    name.SetBytes(start, static_cast<int32_t>(end - start));
-    name.SetEncoding(slotName.Encoding());
-    return name;
 }
 
 ObjectHeader* LookupDescendant(ObjectHeader* item, const string& name, int32_t index) {
