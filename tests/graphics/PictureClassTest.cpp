@@ -263,7 +263,9 @@ TEST(GraphicsClass, DrawPictureSizesAndClipping) {
             }
         }
         EXPECT_EQ(first, row.firstColumn);
-        if (first >= 0 && row.first != 0xFFFFFFFF) EXPECT_EQ(pixels[5 * 30 + first], row.first);
+        if (first >= 0 && row.first != 0xFFFFFFFF) {
+            EXPECT_EQ(pixels[5 * 30 + first], row.first);
+        }
         EXPECT_EQ(painted >= row.painted && painted <= row.painted + 1, true) << painted;
     }
 }

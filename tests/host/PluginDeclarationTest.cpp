@@ -70,7 +70,9 @@ TEST(DeclarationLexer, ScansTheTokensOfTheLanguage) {
         LexerSetInput(c.input);
         for (const Token& expected : c.tokens) {
             EXPECT_EQ(LexerNextSignificantToken(), expected.number) << c.input;
-            if (expected.text) EXPECT_STREQ(LexerTokenText(), expected.text) << c.input;
+            if (expected.text) {
+                EXPECT_STREQ(LexerTokenText(), expected.text) << c.input;
+            }
         }
         EXPECT_EQ(LexerNextSignificantToken(), kTokenEnd) << c.input;
     }
@@ -129,11 +131,11 @@ TEST(DeclarationLexer, LongTokensAreCutNotOverrun) {
 struct DeclarationCase {
     const char* text;
     bool parses;
-    const char* name;
-    const char* parameterText;
-    const char* returnName;
-    int32_t parameterCount;
-    int32_t flags;
+    const char* name = nullptr;
+    const char* parameterText = nullptr;
+    const char* returnName = nullptr;
+    int32_t parameterCount = 0;
+    int32_t flags = 0;
 };
 
 const DeclarationCase kDeclarations[] = {

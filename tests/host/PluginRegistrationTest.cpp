@@ -116,9 +116,12 @@ TEST(PluginRegistration, SdkVersionsGateWhatIsRegistered) {
         EXPECT_EQ(extended, c.classes) << c.version;
         // Version 1 names its function by index in the exports table; version 2 registers nothing.
         ASSERT_EQ(CountGlobal(n[3].c_str()), c.version == 2 ? 0 : 1) << c.version;
-        if (c.version == 1)
+        if (c.version == 1) {
             EXPECT_EQ(FirstPluginGlobalMethod()->record->function, Proc(&Second));
-        if (c.version >= 3) EXPECT_EQ(FirstPluginGlobalMethod()->record, method);
+        }
+        if (c.version >= 3) {
+            EXPECT_EQ(FirstPluginGlobalMethod()->record, method);
+        }
     }
     // Without a current library nothing is registered.
     PluginClassRecord orphan = ClassRecordOf("GateOrphan");

@@ -60,7 +60,7 @@ static int32_t QV_CDECL Square(int32_t x) { return x * x; }
 static int32_t QV_CDECL Twice(int32_t x) { return 2 * x; }
 static int32_t QV_CDECL Origin(void) { return PLUGIN_ORIGIN; }
 static int32_t QV_CDECL Lucky(ObjectHeader* self) { (void)self; return 7; }
-static PluginDBEngineRecord sEngine = {1, 0xFFFFFFFFu};
+static PluginDBEngineRecord sEngine = {.version = 1, .systemWord = 0xFFFFFFFFu};
 
 /* Answers the object it is given; without one, the system word of the engine record as the
  * registration left it, which the loader test reads. */

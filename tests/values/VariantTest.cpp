@@ -215,7 +215,9 @@ TEST(Variant, OperatorsFollowThePromotionTable) {
         Held result(c.operation(c.p, c.q));
         EXPECT_EQ(raised.Take(), c.exception) << c.label;
         EXPECT_EQ(VarType(result), c.kind) << c.label;
-        if (result) EXPECT_EQ(Text(variantToString(result)), c.text) << c.label;
+        if (result) {
+            EXPECT_EQ(Text(variantToString(result)), c.text) << c.label;
+        }
     }
     Held nothing(VariantDivide(nullptr, nullptr));
     EXPECT_TRUE(std::isnan(variantToDouble(nothing)));
@@ -326,14 +328,15 @@ TEST(Variant, IsNumericAndCStr) {
         const std::string label = value ? Text(variantToString(value)) : "nil";
         EXPECT_EQ(RuntimeIsNumeric(value), c.numeric) << label;
         const std::string cstr = Text(runCStr(value));
-        if (c.cstr) EXPECT_EQ(cstr, c.cstr) << label;
+        if (c.cstr) {
+            EXPECT_EQ(cstr, c.cstr) << label;
+        }
     }
 }
 
 // Classes of the application convert through the Operator_Convert methods they declare, found by
 // the signature text in their method table without regard to case.
 int32_t ConvertToFortyTwo(ObjectHeader*) { return 42; }
-double ConvertFromSingle(ObjectHeader*) { return 0; }
 float SingleOfTwoAndAHalf(ObjectHeader*) { return 2.5f; }
 int32_t HashSeven(ObjectHeader*) { return 7; }
 

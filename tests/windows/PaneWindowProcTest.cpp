@@ -286,7 +286,9 @@ TEST_F(PaneWindowProcTest, NotificationsOfNativeControlsGoBackToTheirPanes) {
         sLog.clear();
         const LRESULT result = Send(mChild, c.message, c.wParam, c.lParam);
         EXPECT_EQ(sLog, c.log) << c.message;
-        if (c.message == WM_DRAWITEM) EXPECT_EQ(result, 1);
+        if (c.message == WM_DRAWITEM) {
+            EXPECT_EQ(result, 1);
+        }
     }
     EXPECT_EQ(gKeyModifiers, 0) << "a command updates the modifiers from the key state first";
     RemovePropA(button, "QVInstance");

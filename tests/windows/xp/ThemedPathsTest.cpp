@@ -13,7 +13,8 @@
 namespace {
 
 bool ReportsXP() {
-    OSVERSIONINFOA version = {sizeof(version)};
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
     GetVersionExA(&version);
     return version.dwMajorVersion == 5 && version.dwMinorVersion == 1;
 }
@@ -32,7 +33,8 @@ const bool sRelaunched = [] {
     RegSetValueExW(handle, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"winxp"),
                    sizeof(L"winxp"));
     RegCloseKey(handle);
-    STARTUPINFOW startup = {sizeof(startup)};
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process;
     if (!CreateProcessW(path, GetCommandLineW(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process))
