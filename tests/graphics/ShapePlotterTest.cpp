@@ -11,6 +11,7 @@
 
 #include "FailureRecorder.h"
 #include "RecordingGraphics.h"
+#include "ShapeTesting.h"
 #include "core/ArrayRecord.h"
 #include "core/DefinitionConversion.h"
 #include "core/ObjectModel.h"
@@ -23,15 +24,6 @@
 namespace {
 
 constexpr double kPi = 3.141592653589793;
-
-struct Held {
-    explicit Held(ObjectHeader* o = nullptr) : object(o) {}
-    ~Held() { RuntimeUnlockObject(object); }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    ObjectHeader* object;
-    operator ObjectHeader*() const { return object; }
-};
 
 // Records what the plotter adds to the recording graphics' calls: polygons with their points,
 // pen moves, picture drawing with the picture's size, and a fixed text ascent.
