@@ -136,29 +136,44 @@ void ShapePlotter::DrawShapeAt(ObjectHeader* object, double dx, double dy) {
     }
 }
 
+// The interior of a polygon outline, when its Fill asks for it.
+void ShapePlotter::FillInterior(const Object2DFields* shape, const PointList& points) {
+    if (!DrawsFill(shape)) return;
+    mGraphics->SetOpacity(static_cast<float>(shape->fill));
+    UseFillColor(shape);
+    FillPoints(points.mBuf, points.size(), 0.5);
+}
+
+bool ShapePlotter::BeginOutline(const Object2DFields* shape, double& width) {
+    if (!DrawsBorder(shape)) return false;
+    mGraphics->SetOpacity(static_cast<float>(shape->border));
+    UseBorderColor(shape);
+    width = shape->borderWidth * shape->scale;
+    return true;
+}
+
+void ShapePlotter::WalkPoints(const PointList& points, uint32_t first, uint32_t end,
+                              int32_t left, int32_t top) {
+    const Point2D* p = points.mBuf;
+    mGraphics->MoveTo(TruncateToInt32(left + p[first].x + 0.5), TruncateToInt32(top + p[first].y + 0.5));
+    for (uint32_t i = first + 1; i < end; ++i) {
+        const Point2D& point = p[i % points.size()];
+        mGraphics->LineTo(TruncateToInt32(left + point.x + 0.5), TruncateToInt32(top + point.y + 0.5));
+    }
+}
+
 void ShapePlotter::PlotPolygon(ObjectHeader* object, const PointList& points) {
     Object2DFields* shape = ShapeFields(object);
     const uint32_t n = points.size();
     if (!shape || n == 0) return;
-    if (DrawsFill(shape)) {
-        mGraphics->SetOpacity(static_cast<float>(shape->fill));
-        UseFillColor(shape);
-        FillPoints(points.mBuf, n, 0.5);
-    }
-    if (!DrawsBorder(shape)) return;
-    mGraphics->SetOpacity(static_cast<float>(shape->border));
-    UseBorderColor(shape);
-    const double w = shape->borderWidth * shape->scale;
+    FillInterior(shape, points);
+    double w = 0;
+    if (!BeginOutline(shape, w)) return;
     if (w < 1.5) {
+        // From the last corner round to it again.
         int32_t left = 0;
         int32_t top = 0;
-        if (!PaneOrigin(left, top)) return;
-        const Point2D* p = points.mBuf;
-        mGraphics->MoveTo(TruncateToInt32(left + p[n - 1].x + 0.5),
-                          TruncateToInt32(top + p[n - 1].y + 0.5));
-        for (uint32_t i = 0; i < n; ++i)
-            mGraphics->LineTo(TruncateToInt32(left + p[i].x + 0.5),
-                              TruncateToInt32(top + p[i].y + 0.5));
+        if (PaneOrigin(left, top)) WalkPoints(points, n - 1, 2 * n, left, top);
         return;
     }
     // Edges of no length have no normal: they are dropped, and an outline of one point has no band.
@@ -188,27 +203,17 @@ void ShapePlotter::DrawOpenShape(ObjectHeader* object) {
     }
     const uint32_t n = points.size();
     if (n < 2) return;
-    if (DrawsFill(shape)) {
-        mGraphics->SetOpacity(static_cast<float>(shape->fill));
-        UseFillColor(shape);
-        FillPoints(points.mBuf, n, 0.5);
-    }
-    if (!DrawsBorder(shape)) return;
-    mGraphics->SetOpacity(static_cast<float>(shape->border));
-    UseBorderColor(shape);
-    const double w = shape->borderWidth * shape->scale;
+    FillInterior(shape, points);
+    double w = 0;
+    if (!BeginOutline(shape, w)) return;
     if (w < 1.5) {
+        // The open arc or curve, without the radii or the chord.
         int32_t left = 0;
         int32_t top = 0;
-        if (!PaneOrigin(left, top)) {
+        if (!PaneOrigin(left, top))
             ReportAssertion(kSource, 340, "thePane");
-            return;
-        }
-        const Point2D* p = points.mBuf;
-        mGraphics->MoveTo(TruncateToInt32(left + p[0].x + 0.5), TruncateToInt32(top + p[0].y + 0.5));
-        for (uint32_t i = 1; i + 1 < n; ++i)
-            mGraphics->LineTo(TruncateToInt32(left + p[i].x + 0.5),
-                              TruncateToInt32(top + p[i].y + 0.5));
+        else
+            WalkPoints(points, 0, n - 1, left, top);
         return;
     }
     PointList path(points);
@@ -251,10 +256,9 @@ void ShapePlotter::DrawOvalShape(ObjectHeader* object) {
         UseFillColor(shape);
         mGraphics->PaintOval(box);
     }
-    if (DrawsBorder(shape)) {
-        mGraphics->SetOpacity(static_cast<float>(shape->border));
-        UseBorderColor(shape);
-        const int32_t pen = TruncateToInt32(shape->borderWidth * shape->scale);
+    double width = 0;
+    if (BeginOutline(shape, width)) {
+        const int32_t pen = TruncateToInt32(width);
         if (pen > 1) {
             InsetRect16(box, Clamp16(-(pen / 2)), Clamp16(-(pen / 2)));
             mGraphics->SetPenSize(pen, pen);

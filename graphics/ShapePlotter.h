@@ -38,6 +38,13 @@ private:
     bool DrawsBorder(const Object2DFields* shape);
     void UseFillColor(const Object2DFields* shape);
     void UseBorderColor(const Object2DFields* shape);
+    void FillInterior(const Object2DFields* shape, const PointList& points);
+    // Sets the level and colour of an outline that is drawn, with its drawn width; false when
+    // the outline is not drawn.
+    bool BeginOutline(const Object2DFields* shape, double& width);
+    // MoveTo the point first, then LineTo each point up to end (exclusive, wrapping round),
+    // placed by the owner pane's left and top.
+    void WalkPoints(const PointList& points, uint32_t first, uint32_t end, int32_t left, int32_t top);
     // Fills the points as one integer polygon, each coordinate rounded by bias and truncated.
     void FillPoints(const Point2D* points, uint32_t count, double bias);
     void FillBand(const PointList& forward, const PointList& backward, bool closeRing);

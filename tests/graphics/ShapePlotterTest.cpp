@@ -11,7 +11,7 @@
 
 #include "FailureRecorder.h"
 #include "RecordingGraphics.h"
-#include "ShapeTesting.h"
+#include "PictureTesting.h"
 #include "core/ArrayRecord.h"
 #include "core/DefinitionConversion.h"
 #include "core/ObjectModel.h"

@@ -12,7 +12,7 @@
 
 #include "FailureRecorder.h"
 #include "RaisedExceptions.h"
-#include "ShapeTesting.h"
+#include "PictureTesting.h"
 #include "core/DefinitionConversion.h"
 #include "graphics/GraphicsClass.h"
 #include "graphics/GraphicsImp.h"

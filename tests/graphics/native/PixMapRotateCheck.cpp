@@ -5,18 +5,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "NativeCheck.h"
 #include "graphics/PixMapRotate.h"
 
 namespace {
 
-int sFailures = 0;
-#define CHECK(condition)                                                     \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            ++sFailures;                                                     \
-            std::printf("FAILED line %d: %s\n", __LINE__, #condition);       \
-        }                                                                    \
-    } while (0)
 
 constexpr double kHalfPi = 1.5707963267948966;
 constexpr int N = 16;

@@ -4,27 +4,17 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "core/FailureReport.h"
-#include "core/GuardedMemory.h"
+#include "NativeCheck.h"
 #include "graphics/ShapeModel.h"
 #include "graphics/ShapeOutlines.h"
 
+// The failure reports of the native runtime (tests/comms/native/NativeRuntime.cpp).
+extern int gNativeFailureCount;
+
 namespace {
 
-int sFailures = 0;
-int sReports = 0;
-const char* sLastCondition = "";
-#define CHECK(condition)                                                     \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            ++sFailures;                                                     \
-            std::printf("FAILED line %d: %s\n", __LINE__, #condition);       \
-        }                                                                    \
-    } while (0)
 #define CHECK_NEAR(a, b) CHECK(std::fabs((a) - (b)) < 1e-9)
 
 constexpr double kPi = 3.141592653589793;
@@ -348,9 +338,8 @@ void CheckOffsets() {
     for (Point2D p : {Point2D{10, 0}, Point2D{0, 10}, Point2D{-10, 0}, Point2D{0, -10}})
         turned.push_back(p);
     CHECK(IsAxisAligned(square, 0.4) && !IsAxisAligned(turned, 0.4));
-    const int before = sReports;
-    CHECK(!IsAxisAligned(line, 1) && sReports == before + 1);
-    CHECK(std::strcmp(sLastCondition, "points.size() == 4") == 0);
+    const int before = gNativeFailureCount;
+    CHECK(!IsAxisAligned(line, 1) && gNativeFailureCount == before + 1);
 }
 
 void CheckTruncation() {
@@ -360,27 +349,6 @@ void CheckTruncation() {
 }
 
 }  // namespace
-
-void* GuardedNew(size_t size) {
-    uint32_t* block = static_cast<uint32_t*>(std::malloc(size + 8));
-    if (!block) std::abort();
-    block[0] = static_cast<uint32_t>(size);
-    block[1] = kGuardWordLive;
-    return block + 2;
-}
-
-void GuardedDelete(void* block) {
-    if (!block) return;
-    uint32_t* header = static_cast<uint32_t*>(block) - 2;
-    if (header[1] != kGuardWordLive) std::abort();
-    std::free(header);
-}
-
-extern "C" void ReportFailure(int32_t, int16_t, const char*, int32_t, const char* condition,
-                              const char*) {
-    ++sReports;
-    sLastCondition = condition;
-}
 
 extern "C" void RuntimeLockObject(ObjectHeader* object) {
     if (object) ++References(object);

@@ -7,14 +7,14 @@ source=$1
 build=$2
 mkdir -p "$build"
 
-# check UNIT NAME [MORE...]: builds graphics/UNIT.cpp (and graphics/MORE.cpp) with
-# tests/graphics/native/UNITCheck.cpp as NAME and runs it.
+# check UNIT NAME [MORE...]: builds graphics/UNIT.cpp (and the sources MORE, relative to the
+# source folder) with tests/graphics/native/UNITCheck.cpp as NAME and runs it.
 check() {
     unit=$1
     name=$2
     shift 2
     more=""
-    for extra in "$@"; do more="$more $source/graphics/$extra.cpp"; done
+    for extra in "$@"; do more="$more $source/$extra"; done
     # shellcheck disable=SC2086
     c++ -std=c++20 -g -O1 -fsanitize=address,undefined -fno-sanitize-recover=all \
         -fno-omit-frame-pointer -I "$source" "$source/graphics/$unit.cpp" $more \
@@ -24,7 +24,7 @@ check() {
 check BitmapHeader bitmap_header_check
 check PictureBlend picture_blend_check
 check SeedFill seed_fill_check
-check ShapeOutlines shape_outlines_check ShapeModel
+check ShapeOutlines shape_outlines_check graphics/ShapeModel.cpp tests/comms/native/NativeRuntime.cpp
 check PixMapRotate pixmap_rotate_check
 # A short libFuzzer run where clang has it (tools/install-deps does not bring clang).
 if command -v clang++ >/dev/null &&

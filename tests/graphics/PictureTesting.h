@@ -1,4 +1,4 @@
-// Helpers of the shape tests: references the test owns, and the pixels of a picture.
+// Helpers of the picture and shape tests: references the test owns, and the pixels of a picture.
 #pragma once
 
 #include <cstdint>
