@@ -355,6 +355,15 @@ TEST_F(ShapePlotterTest, PixmapShapes) {
     plotter.DrawShape(pixmap, 128);
     ASSERT_EQ(graphics.Named("DrawPicturePart").size(), 1u);
     EXPECT_NE(graphics.Named("DrawPicturePart")[0].find("of 150x150"), std::string::npos);
+    // A turned 1 x 1 image takes a 2-pixel square; its turned box is cut to the square.
+    Held dot(newPicture(1, 1, 32));
+    Held tiny(New(GetPixmapShapeDefinition()));
+    PixmapShapeImageCtor(tiny, dot);
+    F<Object2DFields>(tiny)->rotation = 0.5;
+    graphics.calls.clear();
+    plotter.DrawShape(tiny, 128);
+    EXPECT_EQ(graphics.Named("DrawPicturePart"),
+              std::vector<std::string>{"DrawPicturePart 199 99 from 0 0 2 2 of 2x2"});
     // Only the outline without an image, or with a vector picture, when Border asks for it.
     Held vector(newPicture(10, 10, 0));
     Held outlined(New(GetPixmapShapeDefinition()));
