@@ -8,6 +8,7 @@
 #include "graphics/GraphicsGDI.h"
 #include "graphics/PictureClass.h"
 #include "graphics/PictureImp.h"
+#include "graphics/ShapePlotter.h"
 #include "graphics/Shapes2D.h"
 #include "host/IntrinsicTypes.h"
 #include "windows/Pane.h"
@@ -407,9 +408,19 @@ void RuntimeGraphicsDrawStringCondensed(ObjectHeader* g, StringRecord* text, int
     }
 }
 
-// The shape plotter is missing: shapes draw nothing yet.
-void RuntimeGraphicsDrawObject(ObjectHeader*, ObjectHeader*) {}
-void RuntimeGraphicsDrawObjectXY(ObjectHeader*, ObjectHeader*, int32_t, int32_t) {}
+void RuntimeGraphicsDrawObject(ObjectHeader* g, ObjectHeader* shape) {
+    GraphicsImp* graphics = Imp(g);
+    if (!graphics || !shape) return;
+    ShapePlotter plotter(graphics);
+    plotter.DrawShape(shape, 128);
+}
+
+void RuntimeGraphicsDrawObjectXY(ObjectHeader* g, ObjectHeader* shape, int32_t dx, int32_t dy) {
+    GraphicsImp* graphics = Imp(g);
+    if (!graphics || !shape) return;
+    ShapePlotter plotter(graphics);
+    plotter.DrawShapeAt(shape, dx, dy);
+}
 
 int32_t RuntimeGraphicsStringWidth(ObjectHeader* g, StringRecord* text) {
     GraphicsImp* graphics = Imp(g);

@@ -141,6 +141,9 @@ public:
     int32_t PenY() const { return mPenY; }
     int32_t OriginX() const { return mOriginX; }
     int32_t OriginY() const { return mOriginY; }
+    // The level of the shape part about to be drawn, set by the shape plotter.
+    float Opacity() const { return mOpacity; }
+    void SetOpacity(float opacity) { mOpacity = opacity; }
     const uint8_t* Pattern() const { return mPattern; }
     const uint8_t* AlignedPattern() const { return mAlignedPattern; }
 

@@ -1,45 +1,66 @@
-// The least of the vector shapes that pictures and graphics need: the Object2D and Group2D
-// classes with their fields and defaults, so that a vector picture keeps its group and its size.
-// The other shape classes, the shapes' properties and methods (a group cannot be filled from
-// the language yet) and the shape plotter are missing: DrawObject draws nothing.
+// The vector shape classes: Object2D and its nine subclasses as built-in classes, with their
+// initializers, finalizers, properties and methods. The fields and the transform and list logic
+// are in ShapeModel.h, the outlines and the hit test in ShapeOutlines.h.
 #pragma once
 
 #include <cstdint>
 
 #include "core/ClassDefinition.h"
 #include "core/ObjectModel.h"
-#include "core/SimpleVector.h"
-
-struct Object2DObject {
-    ObjectHeader header;
-    uint32_t kind;  // four characters, the first in the top byte
-    int32_t fillColor;
-    int32_t borderColor;
-    double x;
-    double y;
-    double rotation;
-    double scale;
-    double fill;
-    double border;
-    double borderWidth;
-};
-
-struct Group2DObject {
-    Object2DObject shape;
-    SimpleVector<ObjectHeader*> members;  // one reference each
-};
-
-constexpr uint32_t kShapeKindObject2D = 0x6F623244;  // 'ob2D'
-constexpr uint32_t kShapeKindGroup2D = 0x67727570;   // 'grup'
+#include "graphics/ShapeModel.h"
 
 ObjectDefinition* GetObject2DDefinition();
+ObjectDefinition* GetRectShapeDefinition();
+ObjectDefinition* GetRoundRectShapeDefinition();
+ObjectDefinition* GetOvalShapeDefinition();
+ObjectDefinition* GetArcShapeDefinition();
+ObjectDefinition* GetPixmapShapeDefinition();
+ObjectDefinition* GetStringShapeDefinition();
+ObjectDefinition* GetCurveShapeDefinition();
 ObjectDefinition* GetGroup2DDefinition();
+ObjectDefinition* GetFigureShapeDefinition();
 
-// The members of a group; 0 for a shape that is no group.
-uint32_t ShapeMemberCount(ObjectHeader* shape);
+// Registers the ten classes, Object2D first.
+void RegisterShapeClasses();
 
 extern "C" {
-void Object2DConstructor(ObjectHeader* shape);
-void Group2DConstructor(ObjectHeader* group);
-void Group2DDestructor(ObjectHeader* group);
+ObjectHeader* Object2DConstructor(ObjectHeader* shape);
+ObjectHeader* RectShapeConstructor(ObjectHeader* shape);
+ObjectHeader* RoundRectShapeConstructor(ObjectHeader* shape);
+ObjectHeader* OvalShapeConstructor(ObjectHeader* shape);
+ObjectHeader* ArcShapeConstructor(ObjectHeader* shape);
+ObjectHeader* PixmapShapeConstructor(ObjectHeader* shape);
+ObjectHeader* PixmapShapeDestructor(ObjectHeader* shape);
+ObjectHeader* StringShapeConstructor(ObjectHeader* shape);
+ObjectHeader* StringShapeDestructor(ObjectHeader* shape);
+ObjectHeader* CurveShapeConstructor(ObjectHeader* shape);
+ObjectHeader* Group2DConstructor(ObjectHeader* group);
+ObjectHeader* Group2DDestructor(ObjectHeader* group);
+ObjectHeader* FigureShapeConstructor(ObjectHeader* figure);
+ObjectHeader* FigureShapeDestructor(ObjectHeader* figure);
+
+double doublePercentGetter(ObjectHeader* object, int32_t offset);
+void doublePercentSetter(ObjectHeader* object, int32_t offset, double value);
+// X, Y, Rotation and Scale, through the transform setters.
+void Object2DDoubleSetter(ObjectHeader* object, int32_t offset, double value);
+void ArcStartAngleSetter(ObjectHeader* object, int32_t offset, double value);
+void CurveOrderSetter(ObjectHeader* object, int32_t offset, int32_t value);
+double CurveGetControlX(ObjectHeader* curve, int32_t index);
+double CurveGetControlY(ObjectHeader* curve, int32_t index);
+void CurveSetControlX(ObjectHeader* curve, int32_t index, double value);
+void CurveSetControlY(ObjectHeader* curve, int32_t index, double value);
+void PixmapShapeImageCtor(ObjectHeader* shape, ObjectHeader* picture);
+int32_t Group2DCount(ObjectHeader* group);
+void Group2DAppend(ObjectHeader* group, ObjectHeader* member);
+void Group2DInsert(ObjectHeader* group, int32_t index, ObjectHeader* member);
+ObjectHeader* Group2DGetItem(ObjectHeader* group, int32_t index);
+void Group2DSetItem(ObjectHeader* group, int32_t index, ObjectHeader* member);
+void Group2DRemoveByIndex(ObjectHeader* group, int32_t index);
+void Group2DRemoveByObject(ObjectHeader* group, ObjectHeader* member);
+void FigureShapeAddLine(ObjectHeader* figure, float x1, float y1, float x2, float y2);
+void FigureShapeAddQuad(ObjectHeader* figure, float x1, float y1, float x2, float y2, float cx1,
+                        float cy1);
+void FigureShapeAddCubic(ObjectHeader* figure, float x1, float y1, float x2, float y2, float cx1,
+                         float cy1, float cx2, float cy2);
+bool RectShapeContains(ObjectHeader* shape, double x, double y);
 }

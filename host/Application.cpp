@@ -24,6 +24,7 @@
 #include "graphics/GraphicsClass.h"
 #include "graphics/PictureClass.h"
 #include "graphics/RGBSurface.h"
+#include "graphics/Shapes2D.h"
 #include "host/IntrinsicTypes.h"
 #include "host/PropertyAccessors.h"
 #include "values/Bitwise.h"
@@ -416,6 +417,7 @@ void CreateApplicationClass() {
     RegisterExceptionClasses();
     RegisterIntrinsicClass(GetRGBSurfaceDefinition());
     RegisterPictureClass();
+    RegisterShapeClasses();
     RegisterIntrinsicClass(GetGraphicsDefinition());
     RegisterIntrinsicClass(MouseCursor());
     RegisterIntrinsicClass(CursorsClass());

@@ -528,6 +528,53 @@ bool QV_CDECL IsCMMClick(void);
 /* A ContainerControl shown inside another window, or on a page (from 0) of a panel control. */
 void QV_CDECL EmbedWithin(ObjectHeader* container, ObjectHeader* window, int32_t left, int32_t top,
                           int32_t width, int32_t height);
+
+/* Vector shapes: Object2D, RectShape, RoundRectShape, OvalShape, ArcShape, PixmapShape,
+ * StringShape, CurveShape, Group2D and FigureShape. The initializers and finalizers take the shape
+ * and return it. Property accessors take the field's offset as their second argument; the levels
+ * (Fill, Border) are stored as fractions and read and written in percent. Index errors raise
+ * OutOfBoundsException. */
+ObjectHeader* QV_CDECL Object2DConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL RectShapeConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL RoundRectShapeConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL OvalShapeConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL ArcShapeConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL PixmapShapeConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL PixmapShapeDestructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL StringShapeConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL StringShapeDestructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL CurveShapeConstructor(ObjectHeader* shape);
+ObjectHeader* QV_CDECL Group2DConstructor(ObjectHeader* group);
+ObjectHeader* QV_CDECL Group2DDestructor(ObjectHeader* group);
+ObjectHeader* QV_CDECL FigureShapeConstructor(ObjectHeader* figure);
+ObjectHeader* QV_CDECL FigureShapeDestructor(ObjectHeader* figure);
+double QV_CDECL doublePercentGetter(ObjectHeader* object, int32_t offset);
+void QV_CDECL doublePercentSetter(ObjectHeader* object, int32_t offset, double value);
+/* X, Y, Rotation and Scale: a group or figure carries the change to its members, a curve to its
+ * points. */
+void QV_CDECL Object2DDoubleSetter(ObjectHeader* object, int32_t offset, double value);
+void QV_CDECL ArcStartAngleSetter(ObjectHeader* object, int32_t offset, double value);
+void QV_CDECL CurveOrderSetter(ObjectHeader* object, int32_t offset, int32_t value);
+double QV_CDECL CurveGetControlX(ObjectHeader* curve, int32_t index);
+double QV_CDECL CurveGetControlY(ObjectHeader* curve, int32_t index);
+void QV_CDECL CurveSetControlX(ObjectHeader* curve, int32_t index, double value);
+void QV_CDECL CurveSetControlY(ObjectHeader* curve, int32_t index, double value);
+/* Image, Width, Height and the source size from a pixel picture; a vector picture gives none. */
+void QV_CDECL PixmapShapeImageCtor(ObjectHeader* shape, ObjectHeader* picture);
+int32_t QV_CDECL Group2DCount(ObjectHeader* group);
+void QV_CDECL Group2DAppend(ObjectHeader* group, ObjectHeader* member);
+void QV_CDECL Group2DInsert(ObjectHeader* group, int32_t index, ObjectHeader* member);
+/* The member with a new reference for the caller. */
+ObjectHeader* QV_CDECL Group2DGetItem(ObjectHeader* group, int32_t index);
+void QV_CDECL Group2DSetItem(ObjectHeader* group, int32_t index, ObjectHeader* member);
+void QV_CDECL Group2DRemoveByIndex(ObjectHeader* group, int32_t index);
+void QV_CDECL Group2DRemoveByObject(ObjectHeader* group, ObjectHeader* member);
+void QV_CDECL FigureShapeAddLine(ObjectHeader* figure, float x1, float y1, float x2, float y2);
+void QV_CDECL FigureShapeAddQuad(ObjectHeader* figure, float x1, float y1, float x2, float y2,
+                                 float cx1, float cy1);
+void QV_CDECL FigureShapeAddCubic(ObjectHeader* figure, float x1, float y1, float x2, float y2,
+                                  float cx1, float cy1, float cx2, float cy2);
+bool QV_CDECL RectShapeContains(ObjectHeader* shape, double x, double y);
 void QV_CDECL EmbedWithinPanel(ObjectHeader* container, ObjectHeader* panel, int32_t page,
                                int32_t left, int32_t top, int32_t width, int32_t height);
 /* Controls: selector 0 to 3 for Left, Top, Width and Height, relative to the control's window. */

@@ -14,16 +14,7 @@ source "$(dirname "$0")/screen-pixels.sh"
 rm -rf "$folder"
 mkdir -p "$folder"
 shot=$folder/events.png
-QV_SCREENSHOT=$shot "$wine_run" "$program" >"$folder/app.log" 2>&1
-status=$?
-cat "$folder/app.log"
-client=$(grep -o 'Screenshot client=[0-9]*,[0-9]*' "$folder/app.log" | cut -d= -f2)
-if [ -z "$client" ] || [ ! -f "$shot" ]; then
-    echo "screen: no screenshot"
-    exit $status
-fi
-cx=${client%,*}
-cy=${client#*,}
+shoot "$wine_run" "$program" "$folder" "$shot" || exit $status
 back="51,102,204"
 line="screen:"
 # check LABEL EXPECTED X Y...: the screenshot's pixel at each client point X,Y is EXPECTED, or

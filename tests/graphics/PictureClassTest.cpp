@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "FailureRecorder.h"
+#include "PictureTesting.h"
 #include "RaisedExceptions.h"
 #include "core/ArrayRecord.h"
 #include "core/ObjectModel.h"
@@ -20,28 +21,6 @@
 #include "windows/Drawing.h"
 
 namespace {
-
-// A reference the test owns.
-struct Held {
-    explicit Held(ObjectHeader* o = nullptr) : object(o) {}
-    ~Held() { RuntimeUnlockObject(object); }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    ObjectHeader* object;
-    operator ObjectHeader*() const { return object; }
-};
-
-// Every pixel of a picture as 0x00RRGGBB, rows top first.
-std::vector<uint32_t> Pixels(ObjectHeader* picture) {
-    EndAllDrawing();
-    Held surface(pictureRGBSurfaceGetter(picture));
-    std::vector<uint32_t> out;
-    if (!surface.object) return out;
-    for (int y = 0; y < pictureHeightGetter(picture); ++y)
-        for (int x = 0; x < pictureWidthGetter(picture); ++x)
-            out.push_back(static_cast<uint32_t>(rgbSurfaceGetPixel(surface, x, y)));
-    return out;
-}
 
 std::vector<uint8_t> Packed(ObjectHeader* picture) {
     const string packed = string::Adopt(PicturePacker(picture));
@@ -100,7 +79,7 @@ TEST(PictureClass, PackerFormat) {
     EXPECT_EQ(PicturePacker(nullptr), nullptr);
     Held graphics(pictureGraphicsGetter(picture));
     RuntimeGraphicsDrawPicture(graphics, huge, 0, 0, -10000, -10000, 0, 0, -10000, -10000);
-    EXPECT_EQ(Pixels(picture), std::vector<uint32_t>(6, 0xFFFFFF));
+    EXPECT_EQ(PicturePixels(picture), std::vector<uint32_t>(6, 0xFFFFFF));
 }
 
 TEST(PictureClass, MaskIsCachedAndStartsBlack) {
@@ -108,14 +87,14 @@ TEST(PictureClass, MaskIsCachedAndStartsBlack) {
     Held first(pictureMaskGetter(picture));
     Held second(pictureMaskGetter(picture));
     EXPECT_EQ(first.object, second.object);
-    EXPECT_EQ(Pixels(first), std::vector<uint32_t>(16, 0));
+    EXPECT_EQ(PicturePixels(first), std::vector<uint32_t>(16, 0));
 
     // Another Picture of the same implementation finds the mask as it was left.
     Held surface(pictureRGBSurfaceGetter(first));
     rgbSurfaceSetPixel(surface, 0, 0, 0x808080);
     Held shared(pictureIndexedImage(picture, 0));
     Held sharedMask(pictureMaskGetter(shared));
-    EXPECT_EQ(Pixels(sharedMask)[0], 0x808080u);
+    EXPECT_EQ(PicturePixels(sharedMask)[0], 0x808080u);
 }
 
 TEST(PictureClass, IndexedImageSharesPixelsAndResolutionReachesGraphics) {
@@ -125,7 +104,7 @@ TEST(PictureClass, IndexedImageSharesPixelsAndResolutionReachesGraphics) {
     Held graphics(pictureGraphicsGetter(other));
     graphicsForeColorSetter(graphics, 0x123456);
     RuntimeGraphicsFillRect(graphics, 0, 0, 2, 2);
-    EXPECT_EQ(Pixels(picture)[0], 0x123456u);
+    EXPECT_EQ(PicturePixels(picture)[0], 0x123456u);
 
     Held again(pictureGraphicsGetter(other));
     EXPECT_EQ(again.object, graphics.object);
@@ -171,7 +150,7 @@ TEST(GraphicsClass, DrawLineIncludesTheEndPointBothWays) {
     Held ga(pictureGraphicsGetter(a)), gb(pictureGraphicsGetter(b));
     RuntimeGraphicsDrawLine(ga, 0, 10, 10, 10);
     RuntimeGraphicsDrawLine(gb, 10, 10, 0, 10);
-    const auto pa = Pixels(a), pb = Pixels(b);
+    const auto pa = PicturePixels(a), pb = PicturePixels(b);
     EXPECT_EQ(pa, pb);
     EXPECT_EQ(pa[10 * 12 + 10], 0u);
     EXPECT_EQ(pa[10 * 12 + 0], 0u);
@@ -186,8 +165,8 @@ TEST(GraphicsClass, PixelAndPolygon) {
     ArrayRecord* points = IntegerArray({0, 0, 0, 8, 0, 8, 8, 0, 8});
     graphicsFillPolygon(g, points);
     RuntimeUnlockArray(points);
-    EXPECT_EQ(Pixels(picture)[1 * 10 + 5], 0u);
-    EXPECT_EQ(Pixels(picture)[9 * 10 + 9], 0xFFFFFFu);
+    EXPECT_EQ(PicturePixels(picture)[1 * 10 + 5], 0u);
+    EXPECT_EQ(PicturePixels(picture)[9 * 10 + 9], 0xFFFFFFu);
 }
 
 TEST(GraphicsClass, DrawStringBaselineAndCondensing) {
@@ -195,7 +174,7 @@ TEST(GraphicsClass, DrawStringBaselineAndCondensing) {
     Held g(pictureGraphicsGetter(picture));
     const string text("Wide text here");
     RuntimeGraphicsDrawStringCondensed(g, text.Record(), 0, 20, 0, 0);
-    auto pixels = Pixels(picture);
+    auto pixels = PicturePixels(picture);
     int belowBaseline = 0, above = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 200; ++x)
@@ -207,7 +186,7 @@ TEST(GraphicsClass, DrawStringBaselineAndCondensing) {
     Held narrow(newPicture(200, 40, 32));
     Held gn(pictureGraphicsGetter(narrow));
     RuntimeGraphicsDrawStringCondensed(gn, text.Record(), 0, 20, 40, 1);
-    pixels = Pixels(narrow);
+    pixels = PicturePixels(narrow);
     int inside = 0, outside = 0;
     for (int y = 0; y < 40; ++y)
         for (int x = 0; x < 200; ++x)
@@ -218,7 +197,7 @@ TEST(GraphicsClass, DrawStringBaselineAndCondensing) {
     Held none(newPicture(50, 40, 32));
     Held g0(pictureGraphicsGetter(none));
     RuntimeGraphicsDrawStringCondensed(g0, text.Record(), 0, 20, 2, 1);
-    EXPECT_EQ(Pixels(none), std::vector<uint32_t>(50 * 40, 0xFFFFFF));
+    EXPECT_EQ(PicturePixels(none), std::vector<uint32_t>(50 * 40, 0xFFFFFF));
 }
 
 // A 20 x 20 picture whose column x has the grey value 10 x x.
@@ -253,7 +232,7 @@ TEST(GraphicsClass, DrawPictureSizesAndClipping) {
         Held g(pictureGraphicsGetter(target));
         RuntimeGraphicsDrawPicture(g, source, row.x, 0, row.w1, row.h1, row.sx, row.sy, row.w2,
                                    row.h2);
-        const auto pixels = Pixels(target);
+        const auto pixels = PicturePixels(target);
         int painted = 0, first = -1;
         for (int x = 0; x < 30; ++x) {
             const uint32_t p = pixels[5 * 30 + x];
@@ -281,7 +260,7 @@ TEST(GraphicsClass, DrawPictureTransparentLeavesWhite) {
     rgbSurfaceSetPixel(t, 1, 1, 0x00FF00);
     Held g(pictureGraphicsGetter(target));
     RuntimeGraphicsDrawPicture(g, source, 0, 0, -10000, -10000, 0, 0, -10000, -10000);
-    const auto pixels = Pixels(target);
+    const auto pixels = PicturePixels(target);
     EXPECT_EQ(pixels[0], 0x00FF00u);
     EXPECT_EQ(pixels[5], 0x0000FFu);
 }
@@ -310,7 +289,7 @@ TEST(RGBSurface, FloodFill) {
     Held picture(newPicture(100, 100, 32));
     Held s(pictureRGBSurfaceGetter(picture));
     rgbSurfaceSeedFill(s, 50, 50, 0xFF0000);
-    EXPECT_EQ(Pixels(picture), std::vector<uint32_t>(10000, 0xFF0000));
+    EXPECT_EQ(PicturePixels(picture), std::vector<uint32_t>(10000, 0xFF0000));
     rgbSurfaceSeedFill(s, 0, 0, 0xFF0000);
 
     // Two white regions that touch only at corners stay separate.

@@ -6,18 +6,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "NativeCheck.h"
 #include "graphics/PictureBlend.h"
 
 namespace {
 
-int sFailures = 0;
-#define CHECK(condition)                                                     \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            ++sFailures;                                                     \
-            std::printf("FAILED line %d: %s\n", __LINE__, #condition);       \
-        }                                                                    \
-    } while (0)
 
 using Bytes = std::vector<uint8_t>;
 

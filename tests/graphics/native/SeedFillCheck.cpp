@@ -5,18 +5,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "NativeCheck.h"
 #include "graphics/SeedFill.h"
 
 namespace {
 
-int sFailures = 0;
-#define CHECK(condition)                                                     \
-    do {                                                                     \
-        if (!(condition)) {                                                  \
-            ++sFailures;                                                     \
-            std::printf("FAILED line %d: %s\n", __LINE__, #condition);       \
-        }                                                                    \
-    } while (0)
 
 struct Surface {
     Surface(int32_t w, int32_t h, int32_t depth)
