@@ -24,8 +24,8 @@ inline int PumpOnce() {
 HWND FindThreadDialog();
 
 // Runs modal() while driver() is called every 20 ms from inside its loop; driver answers true once
-// it has acted (it is not called again). When the driver has not acted within the time, the
-// watchdog closes the thread's dialogs and cancels menus so that modal() returns. Answers false on
-// a time-out.
+// it has acted (it is not called again). When modal() has not returned within the time, whether
+// the driver acted or not, the watchdog closes the thread's dialogs and cancels menus so that it
+// returns. Answers false on a time-out.
 bool RunModalDriven(const std::function<void()>& modal, const std::function<bool()>& driver,
                     DWORD timeoutMilliseconds = 5000);
