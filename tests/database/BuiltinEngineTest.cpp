@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -548,6 +549,98 @@ TEST_F(BuiltinDatabaseFiles, ResourceReferencesNameFilesBesideTheExecutable) {
     }
     RemoveDirectoryW((besides + L"Data").c_str());
     EXPECT_EQ(OpenDatabaseResource(string("quordb"), "Q", 1), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::wstring> TemporaryRowFiles() {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((std::wstring(folder) + L"qvt*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(found.cFileName);
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// The temporary row files made since the list was taken (other files may come and go meanwhile).
+std::vector<std::wstring> NewRowFiles(const std::vector<std::wstring>& before) {
+    std::vector<std::wstring> made;
+    for (const std::wstring& name : TemporaryRowFiles())
+        if (std::find(before.begin(), before.end(), name) == before.end()) made.push_back(name);
+    return made;
+}
+
+// Updates every row of a keyless table (each one parks its new version) through the records.
+void UpdateEveryRow(ObjectHeader* database, const std::string& value, bool rollBackFirst,
+                    const std::vector<std::wstring>& before, bool* sawFile) {
+    CursorObject* c = nullptr;
+    PluginDBEngineRecord* e = AsDatabase(database)->engine;
+    string star("*"), table("Keyless"), text = R(value);
+    ColumnNameNode columns{nullptr, star.Record()};
+    ObjectHeader* cursor = e->OpenTableCursor(AsDatabase(database)->handle, table.Record(), &columns, nullptr);
+    c = AsCursor(cursor);
+    for (bool on = !c->eof; on; on = c->record->NextRow(c->handle)) {
+        PendingEdit edit{nullptr, 1, text.Record()};
+        c->record->UpdateRow(c->handle, &edit);
+        if (!*sawFile) *sawFile = !NewRowFiles(before).empty();
+    }
+    if (rollBackFirst) e->Rollback(AsDatabase(database)->handle);
+    RuntimeUnlockObject(cursor);
+}
+
+TEST_F(BuiltinDatabaseFiles, ParkedRowsGoThroughATemporaryFileThatDoesNotOutliveTheWalk) {
+    const std::vector<std::wstring> before = TemporaryRowFiles();
+    ObjectHeader* item = Item(L"parked.qvdb");
+    ObjectHeader* database = newQUORDatabase(item);
+    ASSERT_NE(database, nullptr);
+    PluginDBEngineRecord* e = AsDatabase(database)->engine;
+    const QUORdbHandle h = AsDatabase(database)->handle;
+    string n("n"), v("v"), table("Keyless");
+    ColumnDefinitionNode second{nullptr, v.Record(), kDBTypeText, 1};
+    ColumnDefinitionNode first{&second, n.Record(), kDBTypeLong, 1};
+    e->CreateTable(h, table.Record(), &first, nullptr, 0);
+    constexpr int kRows = 20000;
+    for (int i = 0; i < kRows; ++i) {
+        string number = R(std::to_string(i)), text("old");
+        RecordColumnNode b{nullptr, v.Record(), text.Record(), kDBTypeText};
+        RecordColumnNode a{&b, n.Record(), number.Record(), kDBTypeLong};
+        e->AddTableRecord(h, table.Record(), &a);
+    }
+    e->Commit(h);
+    bool sawFile = false;
+    UpdateEveryRow(database, "new", false, before, &sawFile);
+    EXPECT_TRUE(sawFile);
+    EXPECT_EQ(NewRowFiles(before), std::vector<std::wstring>());
+    e->Commit(h);
+    sawFile = false;
+    UpdateEveryRow(database, "rolled back", true, before, &sawFile);
+    EXPECT_TRUE(sawFile);
+    EXPECT_EQ(NewRowFiles(before), std::vector<std::wstring>());
+    // Every row once, each with the value of the first walk.
+    string star("*");
+    ColumnNameNode columns{nullptr, star.Record()};
+    ObjectHeader* cursor = e->OpenTableCursor(h, table.Record(), &columns, nullptr);
+    CursorObject* c = AsCursor(cursor);
+    std::vector<int> seen(kRows);
+    int newValues = 0, rows = 0;
+    for (bool on = !c->eof; on; on = c->record->NextRow(c->handle), ++rows) {
+        const int number = std::stoi(ValueText(c->record, c->handle, 0));
+        if (number >= 0 && number < kRows) ++seen[size_t(number)];
+        newValues += ValueText(c->record, c->handle, 1) == "new";
+    }
+    RuntimeUnlockObject(cursor);
+    EXPECT_EQ(rows, kRows);
+    EXPECT_EQ(newValues, kRows);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), kRows);
+    databaseClose(database);
+    RuntimeUnlockObject(database);
+    RuntimeUnlockObject(item);
 }
 
 }  // namespace

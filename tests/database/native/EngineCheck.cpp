@@ -195,6 +195,70 @@ void Updates(EngineDatabase& db) {
                 "2001-2-3|1|changed 2001-2-3|3|n 2001-2-3|10|n", "after the walk");
 }
 
+// A memory file whose temporary files refuse writes after a budget (none: cannot be made).
+class FlakyTemporaries final : public StorageFile {
+public:
+    FlakyTemporaries(std::shared_ptr<MemoryStorageFile::Contents> contents, int budget)
+        : mFile(std::move(contents)), mBudget(budget) {}
+    bool ReadAt(uint32_t offset, void* buffer, uint32_t length) override { return mFile.ReadAt(offset, buffer, length); }
+    bool WriteAt(uint32_t offset, const void* buffer, uint32_t length) override {
+        return mFile.WriteAt(offset, buffer, length);
+    }
+    uint32_t Length() override { return mFile.Length(); }
+    bool SetLength(uint32_t length) override { return mFile.SetLength(length); }
+    bool Flush() override { return true; }
+    bool IsReadOnly() const override { return false; }
+    std::unique_ptr<StorageFile> OpenJournal(bool create) override { return mFile.OpenJournal(create); }
+    bool RemoveJournal() override { return mFile.RemoveJournal(); }
+    std::unique_ptr<StorageFile> CreateTemporary() override {
+        if (mBudget < 0) return nullptr;
+        return std::make_unique<Budgeted>(mBudget);
+    }
+
+private:
+    class Budgeted final : public StorageFile {
+    public:
+        explicit Budgeted(int budget) : mLeft(budget) {}
+        bool ReadAt(uint32_t offset, void* buffer, uint32_t length) override { return mFile.ReadAt(offset, buffer, length); }
+        bool WriteAt(uint32_t offset, const void* buffer, uint32_t length) override {
+            return mLeft-- > 0 && mFile.WriteAt(offset, buffer, length);
+        }
+        uint32_t Length() override { return mFile.Length(); }
+        bool SetLength(uint32_t length) override { return mFile.SetLength(length); }
+        bool Flush() override { return true; }
+        bool IsReadOnly() const override { return false; }
+        std::unique_ptr<StorageFile> OpenJournal(bool) override { return nullptr; }
+        bool RemoveJournal() override { return false; }
+
+    private:
+        MemoryStorageFile mFile;
+        int mLeft;
+    };
+    MemoryStorageFile mFile;
+    int mBudget;
+};
+
+// Key-changing updates of a keyless table keep every row whether the temporary file for the
+// parked rows fails at once, midway or never.
+void FailingTemporaryFiles() {
+    for (int budget : {-1, 0, 7, 1000000}) {
+        auto contents = std::make_shared<MemoryStorageFile::Contents>();
+        EngineDatabase db(CreateDatabase(std::make_unique<FlakyTemporaries>(contents, budget)));
+        db.CreateTable("L", {{"n", kStoreLong, 1}}, {});
+        for (int i = 0; i < 50; ++i) db.AddTableRecord("L", {Named("n", std::to_string(i))});
+        EngineCursor* cursor = db.OpenTableCursor("L", {"*"}, {});
+        while (cursor->NextRow()) cursor->UpdateRow({{"", 0, true, std::to_string(1000 + TextToInteger(ValueText(*cursor, 0)))}});
+        db.CloseCursor(cursor);
+        int64_t sum = 0, rows = 0;
+        cursor = db.OpenTableCursor("L", {"*"}, {});
+        while (cursor->NextRow()) sum += TextToInteger(ValueText(*cursor, 0)), ++rows;
+        db.CloseCursor(cursor);
+        Expect(rows == 50 && sum == 50 * 1000 + 49 * 50 / 2,
+               "parked rows with a temporary budget of " + std::to_string(budget) + ": " + std::to_string(rows) +
+                   " rows, sum " + std::to_string(sum));
+    }
+}
+
 // Random trees over a keyed table: the rows of a model, whether the equality leaves narrow the
 // walk by the key or not.
 void RandomTrees(EngineDatabase& db) {
@@ -259,6 +323,7 @@ int main(int argc, char** argv) {
         Comparisons(db);
         Updates(db);
         RandomTrees(db);
+        FailingTemporaryFiles();
         const std::string before = Rows(db, db.TableSchemaCursor()) + " / " + Rows(db, db.FieldSchemaCursor("U"));
         db.Close();
         EngineDatabase reopened(PageStore::Open(std::make_unique<MemoryStorageFile>(contents)));
