@@ -96,6 +96,11 @@ void EngineDatabase::SetError(int32_t code, std::string text) {
     mErrorText = std::move(text);
 }
 
+// The store's own report (a read-only file, a failed write) names the cause better.
+void EngineDatabase::InternalError(const std::string& table) {
+    if (!mErrorCode) SetError(2001, "Unable to create " + table + " due to an internal error");
+}
+
 std::shared_ptr<TableInfo> EngineDatabase::FindTableInfo(std::string_view name) const {
     for (auto it = mTables.rbegin(); it != mTables.rend(); ++it)
         if (SameNameNoCase((*it)->name, name)) return *it;
@@ -187,7 +192,7 @@ void EngineDatabase::CreateTable(std::string_view table, const std::vector<Colum
     }
     const uint32_t id = mStore->NextId();
     if (!CreateTableTree(*mStore, std::to_string(id).c_str())) {
-        SetError(2001, "Unable to create " + name + " due to an internal error");
+        InternalError(name);
         return;
     }
     bool storable = columns.size() <= 256;
@@ -201,7 +206,7 @@ void EngineDatabase::CreateTable(std::string_view table, const std::vector<Colum
     const InsertResult result = InsertRow(*mStore, kSysTables, row, {1}, true);
     if (result != InsertResult::kInserted) {
         if (result == InsertResult::kFailed)
-            SetError(2001, "Unable to create " + name + " due to an internal error");
+            InternalError(name);
         return;
     }
     for (size_t i = 0; i < columns.size(); ++i) {
@@ -215,7 +220,7 @@ void EngineDatabase::CreateTable(std::string_view table, const std::vector<Colum
         const InsertResult fieldResult = InsertRow(*mStore, kSysFields, row, {0, 2}, true);
         if (fieldResult != InsertResult::kInserted) {
             if (fieldResult == InsertResult::kFailed)
-                SetError(2001, "Unable to create " + name + " due to an internal error");
+                InternalError(name);
             break;
         }
     }

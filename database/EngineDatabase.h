@@ -151,6 +151,7 @@ public:
     const std::string& LastErrorText() const { return mErrorText; }
     void ClearError();
     void SetError(int32_t code, std::string text);
+    void InternalError(const std::string& table);
     PageStore* Store() { return mStore.get(); }
     std::shared_ptr<TableInfo> FindTableInfo(std::string_view name) const;
 

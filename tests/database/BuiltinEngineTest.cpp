@@ -644,3 +644,101 @@ TEST_F(BuiltinDatabaseFiles, ParkedRowsGoThroughATemporaryFileThatDoesNotOutlive
 }
 
 }  // namespace
+
+namespace {
+
+std::string Utf8(const std::wstring& wide) {
+    std::string out(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), int(out.size()), nullptr, nullptr);
+    out.resize(out.size() - 1);
+    return out;
+}
+
+// A database made, closed and opened again at the item: the table it made is there.
+std::string RoundTrip(const std::string& path) {
+    string text;
+    text.SetBytes(path.data(), int32_t(path.size()));
+    text.SetEncoding(kEncodingUTF8);
+    ObjectHeader* item = NewFolderItemForPath(text);
+    if (!item) return "no item";
+    ObjectHeader* made = newQUORDatabase(item);
+    if (!made) {
+        RuntimeUnlockObject(item);
+        return "not made";
+    }
+    string name("Kept");
+    ColumnDefinitionNode column{nullptr, name.Record(), kDBTypeLong, 1};
+    AsDatabase(made)->engine->CreateTable(AsDatabase(made)->handle, R("T").Record(), &column, nullptr, 0);
+    databaseClose(made);
+    RuntimeUnlockObject(made);
+    ObjectHeader* opened = openQUORDatabase(item);
+    std::string fields = opened ? Engine::Rows(databaseFieldSchema(opened, R("T").Record())) : "not opened";
+    if (opened) databaseClose(opened);
+    RuntimeUnlockObject(opened);
+    RuntimeUnlockObject(item);
+    return fields;
+}
+
+TEST_F(BuiltinDatabaseFiles, PathsOfAnyLengthAndScript) {
+    const std::wstring accented = folder + L"Daten \u00fcber \u00e9t\u00e9 \u6570\u636e";
+    ASSERT_TRUE(CreateDirectoryW(accented.c_str(), nullptr));
+    EXPECT_EQ(RoundTrip(Utf8(accented + L"\\b\u00e4se.qvdb")), "Kept|3|false|false|0");
+    std::wstring deep = folder;
+    for (int i = 0; i < 6; ++i) {
+        deep += std::wstring(180, wchar_t(L'a' + i)) + L"\\";
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr)) << i;
+    }
+    ASSERT_GT(deep.size(), 1024u);
+    EXPECT_EQ(RoundTrip(Utf8(deep + L"long.qvdb")), "Kept|3|false|false|0");
+    DeleteFileW((L"\\\\?\\" + deep + L"long.qvdb").c_str());
+    for (int i = 0; i < 6; ++i) {
+        RemoveDirectoryW((L"\\\\?\\" + deep).c_str());
+        deep.resize(deep.find_last_of(L'\\', deep.size() - 2) + 1);
+    }
+}
+
+TEST_F(BuiltinDatabaseFiles, ConnectingElsewhereClosesTheFirstFileAndReadOnlyFilesReportTheirErrors) {
+    ObjectHeader* first = Item(L"first.qvdb");
+    ObjectHeader* second = Item(L"second.qvdb");
+    for (ObjectHeader* item : {first, second}) {
+        ObjectHeader* made = newQUORDatabase(item);
+        ASSERT_NE(made, nullptr);
+        databaseClose(made);
+        RuntimeUnlockObject(made);
+    }
+    ObjectHeader* database = CreateInstance(GetQUORDatabaseOldFormatDefinition());
+    QUORDatabaseFolderItemSetter(database, 0, first);
+    ASSERT_EQ(QUORDatabaseConnect(database), 1);
+    PluginDBEngineRecord* e = AsDatabase(database)->engine;
+    string name("n");
+    ColumnDefinitionNode column{nullptr, name.Record(), kDBTypeLong, 1};
+    e->CreateTable(AsDatabase(database)->handle, R("Pending").Record(), &column, nullptr, 0);
+    QUORDatabaseFolderItemSetter(database, 0, second);
+    ASSERT_EQ(QUORDatabaseConnect(database), 1);
+    // The first file was closed with its change committed, so it opens again.
+    ObjectHeader* again = openQUORDatabase(first);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(Engine::Rows(databaseTableSchema(again)), "Pending");
+    databaseClose(again);
+    RuntimeUnlockObject(again);
+    RuntimeUnlockObject(database);
+
+    // Another reader that refuses writers: the file opens for reading only.
+    HANDLE reader = CreateFileW((folder + L"first.qvdb").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    ObjectHeader* readOnly = openQUORDatabase(first);
+    ASSERT_NE(readOnly, nullptr);
+    const QUORdbHandle h = AsDatabase(readOnly)->handle;
+    e->CreateTable(h, R("More").Record(), &column, nullptr, 0);
+    EXPECT_EQ(databaseErrorCodeGetter(readOnly), 2000);
+    EXPECT_EQ(S(databaseErrorStringGetter(readOnly)), "The database is read only");
+    EXPECT_EQ(Engine::Rows(databaseTableSchema(readOnly)), "Pending");
+    databaseClose(readOnly);
+    RuntimeUnlockObject(readOnly);
+    CloseHandle(reader);
+    RuntimeUnlockObject(first);
+    RuntimeUnlockObject(second);
+}
+
+}  // namespace

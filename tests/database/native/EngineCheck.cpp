@@ -259,6 +259,32 @@ void FailingTemporaryFiles() {
     }
 }
 
+// A "sys$fields" row whose key position or column number is out of bounds makes its table
+// unreadable, with a damage report, instead of a write past the key-column table.
+void DamagedCatalogRows() {
+    for (const auto& [number, position] : {std::pair{1, 300}, std::pair{1, -2}, std::pair{256, 1}, std::pair{-1, 0}}) {
+        auto contents = std::make_shared<MemoryStorageFile::Contents>();
+        uint32_t id;
+        {
+            EngineDatabase db(CreateDatabase(std::make_unique<MemoryStorageFile>(contents)));
+            db.CreateTable("D", {{"a", kStoreLong, 1}}, {0});
+            id = db.FindTableInfo("D")->id;
+            const ColumnValue field[] = {storage_kit::Long(0, int32_t(id)), storage_kit::Long(1, number),
+                                         storage_kit::Text(2, "z"), storage_kit::Short(3, 1),
+                                         storage_kit::Short(4, kStoreLong), storage_kit::Short(5, int16_t(position))};
+            StorageBytes row = BuildRow(field, 6);
+            InsertRow(*db.Store(), kSysFields, row, {0, 2}, true);
+        }
+        const int reports = gReports;
+        EngineDatabase db(PageStore::Open(std::make_unique<MemoryStorageFile>(contents)));
+        Expect(gReports == reports + 1, "a damage report for " + std::to_string(number) + "/" + std::to_string(position));
+        gReports = reports;
+        Expect(db.OpenTableCursor("D", {"*"}, {}) == nullptr, "no cursor over the damaged table");
+        db.AddTableRecord("D", {Named("a", "1")});
+        ExpectEqual(Error(db), "2003 Unknown table D", "no rows into the damaged table");
+    }
+}
+
 // Random trees over a keyed table: the rows of a model, whether the equality leaves narrow the
 // walk by the key or not.
 void RandomTrees(EngineDatabase& db) {
@@ -324,6 +350,7 @@ int main(int argc, char** argv) {
         Updates(db);
         RandomTrees(db);
         FailingTemporaryFiles();
+        DamagedCatalogRows();
         const std::string before = Rows(db, db.TableSchemaCursor()) + " / " + Rows(db, db.FieldSchemaCursor("U"));
         db.Close();
         EngineDatabase reopened(PageStore::Open(std::make_unique<MemoryStorageFile>(contents)));
