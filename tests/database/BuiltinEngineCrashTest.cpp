@@ -245,6 +245,12 @@ TEST_F(EngineCrash, EveryCutOfACommitLeavesTheStateBeforeOrAfter) {
         RuntimeUnlockObject(item);
     }
     const std::string before = StateOf(base);
+    // Each repaired file is left beside the test program for the independent reader.
+    wchar_t self[MAX_PATH];
+    std::wstring kept(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    kept.resize(kept.find_last_of(L'\\') + 1);
+    kept += L"engine-crash\\";
+    CreateDirectoryW(kept.c_str(), nullptr);
     const auto fresh = [&] {
         DeleteFileW((work + L".journal").c_str());
         return CopyFileW(base.c_str(), work.c_str(), FALSE);
@@ -262,6 +268,8 @@ TEST_F(EngineCrash, EveryCutOfACommitLeavesTheStateBeforeOrAfter) {
             ASSERT_TRUE(code == 0 || code == 7) << "scenario " << scenario << " step " << step << " exit " << code;
             finished = code == 0;
             const std::string state = StateOf(work);
+            CopyFileW(work.c_str(), (kept + std::to_wstring(scenario) + L"-" + std::to_wstring(step) + L".qvdb").c_str(),
+                      FALSE);
             EXPECT_TRUE(state == before || state == after)
                 << "scenario " << scenario << " cut after step " << step << ":\n" << state;
             if (finished) {
