@@ -173,6 +173,11 @@ TEST(EngineCrashChild, ChangesAndCommits) {
     if (!GetEnvironmentVariableW(L"QV_ENGINE_CRASH_FILE", path, 1024)) GTEST_SKIP();
     GetEnvironmentVariableW(L"QV_ENGINE_CRASH_SCENARIO", scenario, 16);
     GetEnvironmentVariableW(L"QV_ENGINE_CRASH_STEP", step, 16);
+    if (_wtoi(scenario) < 0) {  // only tries to open the file: 1 when it opens
+        ObjectHeader* item = NewFolderItemForPath(R(Narrow(path)));
+        ObjectHeader* database = openQUORDatabase(item);
+        ExitProcess(database ? 1 : 0);
+    }
     std::unique_ptr<DataFileStorage> file = DataFileStorage::Open(R(Narrow(path)));
     if (!file) ExitProcess(3);
     std::unique_ptr<PageStore> store = PageStore::Open(std::make_unique<CrashingFile>(std::move(file)));
@@ -281,6 +286,22 @@ TEST_F(EngineCrash, EveryCutOfACommitLeavesTheStateBeforeOrAfter) {
         EXPECT_GT(step, 6) << "scenario " << scenario;
 
     }
+}
+
+// A file an open database holds, with or without a transaction open, is refused to another
+// process; once it is closed the other process opens it.
+TEST_F(EngineCrash, AnotherProcessCannotOpenAHeldFile) {
+    const std::wstring path = folder + L"held.qvdb";
+    ObjectHeader* item = NewFolderItemForPath(R(Narrow(path)));
+    ObjectHeader* database = newQUORDatabase(item);
+    ASSERT_NE(database, nullptr);
+    EXPECT_EQ(RunChild(path, -1, 0), 0u) << "with the creating transaction open";
+    AsDatabase(database)->engine->Commit(AsDatabase(database)->handle);
+    EXPECT_EQ(RunChild(path, -1, 0), 0u) << "committed";
+    databaseClose(database);
+    RuntimeUnlockObject(database);
+    EXPECT_EQ(RunChild(path, -1, 0), 1u) << "closed";
+    RuntimeUnlockObject(item);
 }
 
 }  // namespace
