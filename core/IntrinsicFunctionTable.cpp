@@ -22,6 +22,8 @@
 #include "values/TextServices.h"
 #include "values/Date.h"
 #include "values/Variant.h"
+#include "database/BuiltinDatabaseClass.h"
+#include "database/DatabaseObjects.h"
 #include "files/FolderItem.h"
 #include "files/RegistryAccessors.h"
 #include "windows/Keyboard.h"
@@ -70,6 +72,7 @@ ParameterEntry kFolderItemPathParameters[] = {StringParameter("path"),
 ParameterEntry kFilterParameter[] = {StringParameter("filter")};
 ParameterEntry kSaveFilterParameters[] = {StringParameter("filter"), StringParameter("defaultName")};
 ParameterEntry kVolumeParameter[] = {IntegerParameter("index")};
+ParameterEntry kDatabaseFileParameter[] = {{"f", nullptr, 0, 0, 0, 0}};
 
 ParameterEntry kMsgBoxParameters[] = {StringParameter("message")};
 ParameterEntry kCodedMsgBoxParameters[] = {
@@ -254,6 +257,10 @@ MethodEntry gIntrinsicFunctionRows[] = {
               "RuntimeGetOpenFolderItem"),
     StringRow("GetSaveFolderItem", nullptr, kSaveFilterParameters, RuntimeGetSaveFolderItem,
               "RuntimeGetSaveFolderItem"),
+    StringRow("NewQUORDatabaseOldFormat", nullptr, kDatabaseFileParameter, newQUORDatabase,
+              "newQUORDatabase"),
+    StringRow("OpenQUORDatabaseOldFormat", nullptr, kDatabaseFileParameter, openQUORDatabase,
+              "openQUORDatabase"),
     StringRow("Volume", nullptr, kVolumeParameter, getVolume, "getVolume"),
     {"VolumeCount", kInteger, nullptr, 0, Function(getVolumeCount, "getVolumeCount"),
      {}, kMethodPlain, kRowAttr4, 0},
@@ -429,6 +436,8 @@ const ClassTypedResult kClassTypedResults[] = {
     {"GetTrueFolderItem", GetFolderItemDefinition},
     {"GetOpenFolderItem", GetFolderItemDefinition},
     {"GetSaveFolderItem", GetFolderItemDefinition},
+    {"NewQUORDatabaseOldFormat", GetDatabaseDefinition},
+    {"OpenQUORDatabaseOldFormat", GetDatabaseDefinition},
     {"Volume", GetFolderItemDefinition},
     {"AppleMenuFolder", GetFolderItemDefinition},
     {"ControlPanelsFolder", GetFolderItemDefinition},
@@ -465,6 +474,7 @@ struct ClassTypedParameter {
 const ClassTypedParameter kClassTypedParameters[] = {
     {&kVariantValueParameter[0], GetVariantDefinition},
     {&kParseDateParameters[1], GetDateDefinition},
+    {&kDatabaseFileParameter[0], GetFolderItemDefinition},
     {&kEncodingParameters[1], GetTextEncodingDefinition},
     {&kConverterParameters[0], GetTextEncodingDefinition},
     {&kConverterParameters[1], GetTextEncodingDefinition},

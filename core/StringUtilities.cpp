@@ -46,28 +46,6 @@ void AppendPiece(SimpleVector<string>& pieces, const unsigned char* bytes, int32
 
 int32_t sSkipTable[256];
 
-int HexDigitValue(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-uint32_t ParseDigits(const char* text, int32_t length, bool* error, int bitsPerDigit) {
-    if (error) *error = false;
-    const int base = 1 << bitsPerDigit;
-    uint32_t value = 0;
-    for (int32_t i = 0; text && i < length; ++i) {
-        const int digit = HexDigitValue(static_cast<unsigned char>(text[i]));
-        if (digit < 0 || digit >= base) {
-            if (error) *error = true;
-            continue;
-        }
-        value = (value << bitsPerDigit) | uint32_t(digit);
-    }
-    return value;
-}
-
 string FormatDigits(uint32_t value, int bitsPerDigit) {
     static const char kDigits[] = "0123456789ABCDEF";
     const uint32_t mask = (1u << bitsPerDigit) - 1;
@@ -175,16 +153,6 @@ int32_t BoyerMooreSearch(const void* pattern, int32_t patternLength, const void*
 string FormatBinary(uint32_t value) { return FormatDigits(value, 1); }
 string FormatHex(uint32_t value) { return FormatDigits(value, 4); }
 string FormatOctal(uint32_t value) { return FormatDigits(value, 3); }
-
-uint32_t ParseHex(const char* text, int32_t length, bool* error) {
-    return ParseDigits(text, length, error, 4);
-}
-uint32_t ParseOctal(const char* text, int32_t length, bool* error) {
-    return ParseDigits(text, length, error, 3);
-}
-uint32_t ParseBinary(const char* text, int32_t length, bool* error) {
-    return ParseDigits(text, length, error, 1);
-}
 
 string PercentEncode(const string& s) {
     static const char kHex[] = "0123456789ABCDEF";

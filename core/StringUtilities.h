@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "DigitParse.h"
 #include "RuntimeString.h"
 #include "SimpleVector.h"
 
@@ -28,12 +29,6 @@ int32_t BoyerMooreSearch(const void* pattern, int32_t patternLength, const void*
 string FormatBinary(uint32_t value);
 string FormatHex(uint32_t value);  // upper case
 string FormatOctal(uint32_t value);
-
-// The value of length characters, wrapping at 32 bits. error, when not null, is cleared and then
-// set by any character that is not a digit of the base; such a character is skipped.
-uint32_t ParseHex(const char* text, int32_t length, bool* error);
-uint32_t ParseOctal(const char* text, int32_t length, bool* error);
-uint32_t ParseBinary(const char* text, int32_t length, bool* error);
 
 // A-Z, a-z, 0-9, "-", "_" and "." pass; every other byte becomes "%" and two upper-case hex
 // digits. The result is tagged kEncodingASCII.

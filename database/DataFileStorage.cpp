@@ -99,6 +99,16 @@ std::unique_ptr<StorageFile> DataFileStorage::OpenJournal(bool create) {
 
 bool DataFileStorage::RemoveJournal() { return !mReadOnly && DeletePath(JournalPath(mPath)); }
 
+std::unique_ptr<StorageFile> DataFileStorage::CreateTemporary() {
+    DataFile* file = NewDataFile();
+    if (!file) return nullptr;
+    if (!file->CreateTemporary(string())) {
+        delete file;
+        return nullptr;
+    }
+    return std::unique_ptr<DataFileStorage>(new DataFileStorage(file, string(), false));
+}
+
 std::unique_ptr<PageStore> CreateDatabaseFile(const string& path) {
     std::unique_ptr<DataFileStorage> file = DataFileStorage::Create(path);
     if (!file) return nullptr;

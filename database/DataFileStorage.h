@@ -26,6 +26,8 @@ public:
     bool IsReadOnly() const override { return mReadOnly; }
     std::unique_ptr<StorageFile> OpenJournal(bool create) override;
     bool RemoveJournal() override;
+    // A "qvt" file in the temporary folder, deleted when closed.
+    std::unique_ptr<StorageFile> CreateTemporary() override;
 
 private:
     DataFileStorage(DataFile* file, const string& path, bool readOnly);

@@ -3,6 +3,8 @@
 // carried as application resources.
 #include "Database.h"
 
+#include "BuiltinDatabaseClass.h"
+
 #include "DatabaseObjects.h"
 #include "DatabaseShutdownContext.h"
 #include "SQLEmulation.h"
@@ -103,8 +105,9 @@ ObjectHeader* OpenDatabaseResource(const string& engineName, const void* data, u
         string text;
         text.SetBytes(data, static_cast<int32_t>(length));
         database = CreateRegisteredDataSource(engineName, text.Record(), nullptr);
+    } else {
+        database = OpenDatabaseReference(data, length);
     }
-    // The built-in engine is not built yet: a "quordb" resource opens nothing.
     if (database && RuntimeObjectIsa(database, LookupObjectDefinition(GetDatabaseDefinition())))
         Fields(database)->connected = 1;
     return database;

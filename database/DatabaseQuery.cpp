@@ -1,5 +1,6 @@
 // DatabaseQuery: a SELECT with an optional parameter whose rows it offers to bound lists, and the
 // registration of the database classes.
+#include "BuiltinDatabaseClass.h"
 #include "DatabaseObjects.h"
 #include "controls/BindingInterfaces.h"
 #include "controls/NotificationReceiverList.h"
@@ -180,7 +181,6 @@ ObjectDefinition* GetDatabaseQueryDefinition() {
 }
 
 extern "C" void RegisterDatabaseClasses() {
-    // The built-in database class, QUORDatabaseOldFormat, comes with the built-in engine.
     RegisterIntrinsicClass(GetDatabaseDefinition());
     RegisterIntrinsicClass(GetDatabaseCursorDefinition());
     RegisterIntrinsicClass(GetDatabaseCursorFieldDefinition());
@@ -188,5 +188,6 @@ extern "C" void RegisterDatabaseClasses() {
     RegisterIntrinsicClass(GetDatabaseFieldDefinition());
     RegisterIntrinsicClass(GetDatabaseRecordDefinition());
     RegisterIntrinsicClass(GetScrollableCursorDefinition());
+    RegisterIntrinsicClass(GetQUORDatabaseOldFormatDefinition());
     RegisterIntrinsicClass(GetDatabaseQueryDefinition());
 }

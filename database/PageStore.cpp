@@ -233,8 +233,11 @@ void PageStore::ReleasePage(CachedPage* page) {
 }
 
 CachedPage* PageStore::NewPage(uint32_t tag, uint32_t origin) {
-    if (mClosed || mFile->IsReadOnly() || mPageCount >= (0x7FFFFFFFu - kStoreHeaderSize) / kPageSize)
+    if (mClosed || mFile->IsReadOnly()) {
+        ReportError(2000, "The database is read only");
         return nullptr;
+    }
+    if (mPageCount >= (0x7FFFFFFFu - kStoreHeaderSize) / kPageSize) return nullptr;
     const uint32_t number = mPageCount;
     if (!BeginTransaction() || !mFile->SetLength(PageOffset(number + 1))) return nullptr;
     ++mPageCount;

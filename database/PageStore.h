@@ -78,6 +78,7 @@ public:
     // The catalog root moves when it splits; the header word follows at commit.
     bool SetCatalogRoot(uint32_t page);
     bool IsReadOnly() const { return mFile->IsReadOnly(); }
+    std::unique_ptr<StorageFile> CreateTemporaryFile() { return mFile->CreateTemporary(); }
     // Advances whenever a tree root may have moved (a root split, a rollback), so cursors know
     // when to look their root up again.
     uint32_t RootEpoch() const { return mRootEpoch; }

@@ -4,6 +4,8 @@
 
 StorageFile::~StorageFile() = default;
 
+std::unique_ptr<StorageFile> StorageFile::CreateTemporary() { return std::make_unique<MemoryStorageFile>(); }
+
 bool MemoryStorageFile::ReadAt(uint32_t offset, void* buffer, uint32_t length) {
     const StorageBytes& bytes = mContents->bytes;
     if (offset > bytes.size() || length > bytes.size() - offset) return false;

@@ -28,6 +28,9 @@ public:
     // does not exist or cannot be made. RemoveJournal deletes it.
     virtual std::unique_ptr<StorageFile> OpenJournal(bool create) = 0;
     virtual bool RemoveJournal() = 0;
+    // A new empty scratch file that vanishes with its object, or null; a memory file unless the
+    // file kind has its own.
+    virtual std::unique_ptr<StorageFile> CreateTemporary();
 };
 
 // A file in memory; its journal is a second memory file that outlives openings of it, so a store

@@ -222,7 +222,7 @@ TreeCursor::TreeCursor(PageStore& store, StorageBytes catalogName, std::vector<u
 
 TreeCursor::~TreeCursor() {
     ReleaseValue();
-    if (!mParked.empty()) FinishPending();
+    if (!mParked.empty() || mParkedFileLength) FinishPending();
     mStore.RemovePending(this);
 }
 
@@ -742,35 +742,72 @@ bool TreeCursor::UpdateCurrent(const StorageBytes& row, const StorageBytes& rowK
     Store32(stamped.data() + 6, mStore.NextId());
     if (!DeleteCurrent()) return false;
     if (sameKey) return InsertHere(stamped.data(), uint32_t(stamped.size()));
-    uint8_t word[4];
-    Store32(word, uint32_t(stamped.size()));
-    mParked.insert(mParked.end(), word, word + 4);
-    mParked.insert(mParked.end(), stamped.begin(), stamped.end());
+    Park(stamped);
     mParkedDuplicateTest = mParkedDuplicateTest || duplicateTest;
     mStore.AddPending(this);
     return true;
 }
 
+void TreeCursor::Park(const StorageBytes& row) {
+    uint8_t word[4];
+    Store32(word, uint32_t(row.size()));
+    if (!mParkedFile && !mParkedFileFailed) {
+        mParkedFile = mStore.CreateTemporaryFile();
+        mParkedFileFailed = !mParkedFile;
+    }
+    if (!mParkedFileFailed && mParkedFile->WriteAt(mParkedFileLength, word, 4) &&
+        mParkedFile->WriteAt(mParkedFileLength + 4, row.data(), uint32_t(row.size()))) {
+        mParkedFileLength += 4 + uint32_t(row.size());
+        return;
+    }
+    mParkedFileFailed = true;
+    mParked.insert(mParked.end(), word, word + 4);
+    mParked.insert(mParked.end(), row.begin(), row.end());
+}
+
 bool TreeCursor::FinishPending() {
     StorageBytes parked;
     parked.swap(mParked);
+    std::unique_ptr<StorageFile> file = std::move(mParkedFile);
+    const uint32_t fileLength = mParkedFileLength;
+    mParkedFileLength = 0;
+    mParkedFileFailed = false;
     mStore.RemovePending(this);
     bool ok = true;
-    StorageBytes key;
-    for (size_t offset = 0; offset + 4 <= parked.size();) {
-        const uint32_t length = Load32(parked.data() + offset);
-        const uint8_t* row = parked.data() + offset + 4;
-        offset += 4 + length;
-        if (!RowKey(row, length, mKeyColumns.data(), mKeyColumns.size(), key)) {
+    StorageBytes key, row;
+    const auto land = [&](const uint8_t* bytes, uint32_t length) {
+        if (!RowKey(bytes, length, mKeyColumns.data(), mKeyColumns.size(), key)) {
             ok = false;
-            continue;
+            return;
         }
         if (mParkedDuplicateTest && HasLiveKey(key.data(), uint32_t(key.size()))) {
             mStore.ReportError(2005, "Insert failed: primary key violation");
             ok = false;
-            continue;
+            return;
         }
-        ok = Search(key.data(), uint32_t(key.size())) && InsertHere(row, length) && ok;
+        ok = Search(key.data(), uint32_t(key.size())) && InsertHere(bytes, length) && ok;
+    };
+    for (uint32_t offset = 0; offset + 4 <= fileLength;) {
+        uint8_t word[4];
+        if (!file->ReadAt(offset, word, 4)) {
+            ok = false;
+            break;
+        }
+        const uint32_t length = Load32(word);
+        row.resize(length);
+        if (length > kPageDataSize || !file->ReadAt(offset + 4, row.data(), length)) {
+            ok = false;
+            break;
+        }
+        offset += 4 + length;
+        land(row.data(), length);
+    }
+    file.reset();
+    for (size_t offset = 0; offset + 4 <= parked.size();) {
+        const uint32_t length = Load32(parked.data() + offset);
+        const uint8_t* bytes = parked.data() + offset + 4;
+        offset += 4 + length;
+        land(bytes, length);
     }
     mParkedDuplicateTest = false;
     Reset();
@@ -779,6 +816,9 @@ bool TreeCursor::FinishPending() {
 
 void TreeCursor::DropPending() {
     mParked.clear();
+    mParkedFile.reset();
+    mParkedFileLength = 0;
+    mParkedFileFailed = false;
     mParkedDuplicateTest = false;
 }
 

@@ -133,7 +133,13 @@ private:
     uint32_t mRoot = kNoPage;
     uint32_t mRootEpoch = 0;
     StorageBytes mKey;     // scratch for computed keys
-    StorageBytes mParked;  // rows parked by key-changing updates: length word, row
+    // Rows parked by key-changing updates, each a length word and the row: in a temporary file
+    // made on first use and, when that cannot be made or written, in memory.
+    void Park(const StorageBytes& row);
+    std::unique_ptr<StorageFile> mParkedFile;
+    uint32_t mParkedFileLength = 0;
+    bool mParkedFileFailed = false;
+    StorageBytes mParked;
     bool mParkedDuplicateTest = false;
 };
 

@@ -445,6 +445,21 @@ void QV_CDECL TextOutputStreamWrite(ObjectHeader* stream, StringRecord* text);
 void QV_CDECL TextOutputStreamClose(ObjectHeader* stream);
 StringRecord* QV_CDECL TextInputStreamReadAll(ObjectHeader* stream, ObjectHeader* encoding);
 
+/* ---- The built-in database --------------------------------------------------------- */
+
+/* newQUORDatabase makes a new built-in database file at the item, openQUORDatabase opens one;
+ * each answers a connected Database the caller owns, or nil. QUORDatabaseOldFormat is the
+ * Database subclass whose DatabaseFile names its file: Connect opens it, CreateDatabaseFile makes
+ * it (both answer whether the object is connected now). */
+ObjectHeader* QV_CDECL newQUORDatabase(ObjectHeader* item);
+ObjectHeader* QV_CDECL openQUORDatabase(ObjectHeader* item);
+void QV_CDECL QUORDatabaseConstructor(ObjectHeader* self);
+void QV_CDECL QUORDatabaseDestructor(ObjectHeader* self);
+ObjectHeader* QV_CDECL QUORDatabaseFolderItemGetter(ObjectHeader* self, int32_t parameter);
+void QV_CDECL QUORDatabaseFolderItemSetter(ObjectHeader* self, int32_t parameter, ObjectHeader* item);
+uint8_t QV_CDECL QUORDatabaseConnect(ObjectHeader* self);
+uint8_t QV_CDECL QUORDatabaseCreateDatabaseFile(ObjectHeader* self);
+
 /* ---- Cooperative threads and thread locks ------------------------------------------- */
 
 /* Thread: the Run method starts the object's Run event on a cooperative thread of its own; the

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/StringUtilities.h"
+#include "core/DigitParse.h"
 
 namespace numbertext {
 

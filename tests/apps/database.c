@@ -1,7 +1,8 @@
 /* Uses a database of the test engine plug-in as compiled code does: the database of a 'DBAS'
  * resource naming the plug-in's data source, a SELECT walked row by row, an edit written back, a
  * DatabaseRecord inserted and a DatabaseQuery run; the first cursor is still held when the
- * application ends. A "quordb" resource opens nothing yet. The engine writes its own lines. */
+ * application ends. A "quordb" resource naming a file that does not exist opens nothing. The
+ * engine writes its own lines. */
 #include "OutputLine.h"
 
 int32_t QV_CDECL RuntimeInit(void);

@@ -1,38 +1,82 @@
 // libFuzzer target: opens mutated database files in memory and walks every table, reading every
-// column and blob, looking for crashes, hangs and memory faults (damage itself is reported, not
-// fatal).
+// column and blob, then again through the engine with a WHERE tree, looking for crashes, hangs and
+// memory faults (damage itself is reported, not fatal).
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "database/StorageTree.h"
+#include "database/EngineDatabase.h"
 
 extern "C" void ReportFailure(int32_t, int16_t, const char*, int32_t, const char*, const char*) {}
 
 namespace {
 
-// A seed database: a keyed table across several pages, and a blob of two chunks.
+// A seed database made through the engine: a keyed table across several pages, with long texts
+// of one and of two blob chunks.
 StorageBytes Seed() {
     auto contents = std::make_shared<MemoryStorageFile::Contents>();
-    std::unique_ptr<PageStore> store = CreateDatabase(std::make_unique<MemoryStorageFile>(contents));
-    CreateTableTree(*store, "4");
+    EngineDatabase db(CreateDatabase(std::make_unique<MemoryStorageFile>(contents)));
+    db.CreateTable("T", {{"k", kStoreLong, 0}, {"v", kStoreText, 1}, {"m", kStoreLongText, 1}}, {0});
+    const std::string text = "some text that fills the page";
     for (int32_t i = 0; i < 40; ++i) {
-        ColumnValue values[2];
-        values[0].column = 0;
-        values[0].type = kStoreLong;
-        values[0].longValue = i;
-        const char text[] = "some text that fills the page";
-        values[1].column = 1;
-        values[1].type = kStoreText;
-        values[1].bytes = reinterpret_cast<const uint8_t*>(text);
-        values[1].length = uint32_t(i * 13 % 400 + 1) > sizeof text ? sizeof text : uint32_t(i % 28);
-        StorageBytes row = BuildRow(values, 2);
-        InsertRow(*store, "4", row, {0}, true);
+        std::vector<ColumnText> values = {{"k", -1, true, std::to_string(i)},
+                                          {"v", -1, true, text.substr(0, size_t(i % 28))}};
+        if (i % 13 == 0) values.push_back({"m", -1, true, std::string(i ? 4100 : 90, char('a' + i % 26))});
+        db.AddTableRecord("T", values);
     }
-    const StorageBytes blob(4100, 7);
-    WriteBlob(*store, blob.data(), uint32_t(blob.size()));
-    store->Close();
+    db.Close();
     return contents->bytes;
+}
+
+// Every table through the engine, with a WHERE tree over the seed's columns (or none when the
+// damage lost them), reading every value and row key.
+void WalkThroughEngine(std::shared_ptr<MemoryStorageFile::Contents> contents) {
+    std::unique_ptr<PageStore> store = PageStore::Open(std::make_unique<MemoryStorageFile>(contents));
+    if (!store) return;
+    store->SetCacheLimit(8);
+    EngineDatabase db(std::move(store));
+    std::vector<std::string> tables;
+    if (EngineCursor* schema = db.TableSchemaCursor()) {
+        for (int steps = 0; schema->NextRow() && steps < 1000; ++steps) {
+            const void* bytes;
+            uint8_t type;
+            int32_t length;
+            schema->ColumnValue(0, &bytes, &type, &length);
+            if (type == kStoreText) tables.emplace_back(static_cast<const char*>(bytes), size_t(length));
+            schema->ReleaseValue();
+        }
+        db.CloseCursor(schema);
+    }
+    WhereCopy where;
+    where.terms.resize(5);
+    where.terms[0] = {-1, -1, kOpLike, kModeNoCase, "v", "%E_%", -1, 0};
+    where.terms[1] = {-1, -1, kOpGreater, 0, "k", "3", -1, 0};
+    where.terms[2] = {-1, -1, kOpIsNotNull, 0, "m", "", -1, 0};
+    where.terms[3] = {1, 2, kOpAnd, 0, "", "", -1, 0};
+    where.terms[4] = {0, 3, kOpOr, 0, "", "", -1, 0};
+    where.root = 4;
+    for (const std::string& table : tables) {
+        EngineCursor* cursor = db.OpenTableCursor(table, {"*"}, where);
+        if (!cursor) cursor = db.OpenTableCursor(table, {"*"}, {});
+        if (EngineCursor* fields = db.FieldSchemaCursor(table)) {
+            while (fields->NextRow()) {}
+            db.CloseCursor(fields);
+        }
+        if (!cursor) continue;
+        for (int steps = 0; cursor->NextRow() && steps < 10000; ++steps) {
+            for (int32_t i = 0; i < cursor->ColumnCount(); ++i) {
+                const void* bytes;
+                uint8_t type;
+                int32_t length;
+                cursor->ColumnValue(i, &bytes, &type, &length);
+                cursor->ReleaseValue();
+            }
+            std::string_view key, condition;
+            cursor->RowKey(0, &key, &condition);
+        }
+        db.CloseCursor(cursor);
+    }
+    db.Rollback();
 }
 
 }  // namespace
@@ -75,5 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     StorageBytes row(30, 0);
     InsertRow(*store, "4", row, {0}, true);
     store->Rollback();
+    store.reset();
+    WalkThroughEngine(contents);
     return 0;
 }
