@@ -114,6 +114,15 @@ void TCPSocketPosix::Connect(const string& address, int32_t newPort) {
         return;
     }
     const sockaddr_in target = IPv4Address(*resolved, newPort);
+    // A socket given a NetworkInterface leaves from that interface's address.
+    if (const uint32_t interfaceAddress = SocketBindAddress(owner)) {
+        const sockaddr_in local = IPv4Address(interfaceAddress, 0);
+        if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local),
+                          sizeof local) != 0) {
+            SetError(PlatformErrno());
+            return;
+        }
+    }
     if (gWinsock.connect(Native(handle), reinterpret_cast<const sockaddr*>(&target),
                          sizeof target) == 0) {
         isConnected = 1;
@@ -136,7 +145,7 @@ void TCPSocketPosix::Listen(int32_t newPort) {
         SetError(PlatformErrno());
         return;
     }
-    const sockaddr_in local = IPv4Address(INADDR_ANY, newPort);
+    const sockaddr_in local = IPv4Address(SocketBindAddress(owner), newPort);
     if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local), sizeof local) !=
         0) {
         int32_t number = PlatformErrno();

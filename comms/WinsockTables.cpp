@@ -195,6 +195,9 @@ void SetWinsockLoader(const WinsockLoader* loader) {
     sNameInfoResolved = false;
 }
 
+// The options library is chosen as LibraryFor chooses it.
+bool SetSockOptFromWinsock2() { return IsUnicodePlatform(); }
+
 int32_t PlatformErrno() {
     return gWinsock.WSAGetLastError ? gWinsock.WSAGetLastError() - 10000 : 0;
 }

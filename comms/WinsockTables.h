@@ -85,6 +85,10 @@ void UnloadWinsock();
 bool LoadSecondaryWinsockTable();
 void UnloadSecondaryWinsockTable();
 
+// Whether the main table's setsockopt came from ws2_32, whose IP option numbers differ from
+// wsock32's.
+bool SetSockOptFromWinsock2();
+
 // WSAGetLastError() - 10000.
 int32_t PlatformErrno();
 // The last error is 35, 36 or 37: would block, in progress, already under way.
