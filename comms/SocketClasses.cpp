@@ -5,6 +5,7 @@
 
 #include <winsock2.h>
 
+#include "DialUp.h"
 #include "NetworkInterfaces.h"
 #include "TCPSocketCore.h"
 #include "UDPSocketCore.h"
@@ -125,6 +126,7 @@ ConstantEntry kSocketCoreConstants[] = {
 PropertyEntry kSocketCoreProperties[] = {
     {0, "Port", AsType(&kIntegerType), RowFunction(SocketPortGetter), "SocketPortGetter",
      RowFunction(SocketPortSetter), "SocketPortSetter", offsetof(SocketCoreObject, port), 0},
+    QV_READ_ONLY_ROW(0, "LocalAddress", AsType(&kStringType), socketLocalAddressGetter, 0),
     {0, "LastErrorCode", AsType(&kIntegerType), RowFunction(socketLastErrorCode),
      "socketLastErrorCode", nullptr, nullptr, offsetof(SocketCoreObject, lastErrorCode), 0},
     {0, "IsConnected", AsType(&kBooleanType), RowFunction(SocketIsConnected), "SocketIsConnected",
@@ -133,7 +135,6 @@ PropertyEntry kSocketCoreProperties[] = {
      "objSetter", offsetof(SocketCoreObject, networkInterface), 0},
     {0, "Handle", AsType(&kIntegerType), RowFunction(SocketGetHandle), "SocketGetHandle", nullptr,
      nullptr, 0, 0},
-    QV_READ_ONLY_ROW(0, "LocalAddress", AsType(&kStringType), socketLocalAddressGetter, 0),
 };
 
 MethodEntry kSocketCoreMethods[] = {
@@ -179,6 +180,7 @@ PropertyEntry kTCPSocketProperties[] = {
      RowFunction(stringSetter), "stringSetter", offsetof(TCPSocketObject, address), 0},
     {0, "RemoteAddress", AsType(&kStringType), RowFunction(socketRemoteAddressGetter),
      "socketRemoteAddressGetter", nullptr, nullptr, 0, 0},
+    QV_READ_ONLY_ROW(0, "PPPStatus", AsType(&kIntegerType), socketPPPStatus, 0),
     {0, "BytesAvailable", AsType(&kIntegerType), RowFunction(SocketBytesAvailable),
      "SocketBytesAvailable", nullptr, nullptr, 0, 0},
     {0, "BytesLeftToSend", AsType(&kIntegerType), RowFunction(TCPSocketBytesLeftToSend),
@@ -221,6 +223,10 @@ MethodEntry kTCPSocketMethods[] = {
      kMethodPlain,
      0,
      0},
+    {"PPPConnect", nullptr, nullptr, 0, Function(socketPPPConnect, "socketPPPConnect"), {},
+     kMethodPlain, 0, 0},
+    {"PPPDisconnect", nullptr, nullptr, 0, Function(socketPPPDisconnect, "socketPPPDisconnect"),
+     {}, kMethodPlain, 0, 0},
     {"Disconnect",
      nullptr,
      nullptr,
@@ -398,7 +404,7 @@ void SetClassTypes() {
     set = true;
     const TypeDescriptor* networkInterface = NetworkInterface()->AsType();
     const TypeDescriptor* encoding = GetTextEncodingDefinition()->AsType();
-    kSocketCoreProperties[3].type = networkInterface;
+    kSocketCoreProperties[4].type = networkInterface;
     kServerSocketProperties[5].type = networkInterface;
     kReadParameters[1].parameterType = encoding;
     kEncodingParameter[0].parameterType = encoding;
