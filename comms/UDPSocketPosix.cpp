@@ -128,17 +128,14 @@ void UDPSocketPosix::Poll() {
         return;
     }
     Liveness alive(this);
-    if (waiting > 0 && !ReceiveOne()) return;
+    if (waiting > 0 && !ReceiveOne(static_cast<int32_t>(waiting))) return;
     if (!alive.Alive() || ExceptionInFlight()) return;
     if (IsSending() && !SendOne()) return;
     if (!alive.Alive() || ExceptionInFlight()) return;
     DispatchEvents();
 }
 
-bool UDPSocketPosix::ReceiveOne() {
-    u_long waiting = 0;
-    gWinsock.ioctlsocketCount(Native(handle), FIONREAD, &waiting);
-    if (waiting == 0) return true;
+bool UDPSocketPosix::ReceiveOne(int32_t waiting) {
     char* buffer = static_cast<char*>(GuardedNew(waiting + 1));
     if (!buffer) {
         SetError(kSocketOutOfMemoryError);

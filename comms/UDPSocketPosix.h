@@ -30,7 +30,8 @@ public:
 
 private:
     // Each answers false when an error was reported (and the core may be gone).
-    bool ReceiveOne();
+    // Takes the next datagram, of the size FIONREAD gave.
+    bool ReceiveOne(int32_t waiting);
     bool SendOne();
     bool SetMembership(const string& group, bool join);
     bool SetIntegerOption(int32_t winsock2Option, int32_t winsock1Option, int32_t value);
