@@ -14,11 +14,7 @@ namespace {
 constexpr const char* kSource = "PPPSocketWin";
 constexpr DWORD kBufferTooSmall = 603;
 
-HMODULE SystemLoad(const char* library) { return LoadLibraryA(library); }
-FARPROC SystemResolve(HMODULE library, const char* name) { return GetProcAddress(library, name); }
-void SystemRelease(HMODULE library) { FreeLibrary(library); }
-constexpr WinsockLoader kSystemLoader = {SystemLoad, SystemResolve, SystemRelease};
-const WinsockLoader* sLoader = &kSystemLoader;
+const WinsockLoader* sLoader = SystemLibraryLoader();
 
 // Written by the service's notification, possibly on another thread.
 volatile LONG sPPPState = 0;
@@ -226,7 +222,7 @@ HANDLE PPPConnection() {
 }
 
 void SetDialUpLoader(const WinsockLoader* loader) {
-    sLoader = loader ? loader : &kSystemLoader;
+    sLoader = loader ? loader : SystemLibraryLoader();
     SetPPPState(kPPPNoConnection);
     SetConnection(nullptr);
 }

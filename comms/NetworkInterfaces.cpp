@@ -21,11 +21,7 @@ constexpr const char* kSource = "RunSystem";
 constexpr uint32_t kLoopbackAddress = 0x0100007F;  // 127.0.0.1 in network order
 constexpr uint32_t kAllOnes = 0xFFFFFFFFu;
 
-HMODULE SystemLoad(const char* library) { return LoadLibraryA(library); }
-FARPROC SystemResolve(HMODULE library, const char* name) { return GetProcAddress(library, name); }
-void SystemRelease(HMODULE library) { FreeLibrary(library); }
-constexpr WinsockLoader kSystemLoader = {SystemLoad, SystemResolve, SystemRelease};
-const WinsockLoader* sLoader = &kSystemLoader;
+const WinsockLoader* sLoader = SystemLibraryLoader();
 
 // One IP Helper function with its own library handle; the load and the lookup are each tried once.
 struct HelperEntry {
@@ -164,7 +160,7 @@ void SetNetworkInformationLoader(const WinsockLoader* loader) {
     ForgetHelper(sNumberOfInterfaces);
     ForgetHelper(sAdaptersInfo);
     ForgetHelper(sNetworkParams);
-    sLoader = loader ? loader : &kSystemLoader;
+    sLoader = loader ? loader : SystemLibraryLoader();
 }
 
 // --- the interface operations ---

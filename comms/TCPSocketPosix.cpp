@@ -352,14 +352,7 @@ void TCPSocketPosix::ClearOutput() {
     outputBuffer = string();
 }
 
-int32_t TCPSocketPosix::GetLocalPort() {
-    if (handle == -1) return -1;
-    sockaddr_in local;
-    int length = sizeof local;
-    if (gWinsock.getsockname(Native(handle), reinterpret_cast<sockaddr*>(&local), &length) != 0)
-        return -1;
-    return gWinsock.ntohs ? gWinsock.ntohs(local.sin_port) : ntohs(local.sin_port);
-}
+int32_t TCPSocketPosix::GetLocalPort() { return LocalPortOf(handle); }
 
 void TCPSocketPosix::Write(const string& data) {
     if (!sendQueue) return;

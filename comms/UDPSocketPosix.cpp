@@ -212,14 +212,7 @@ void UDPSocketPosix::QueueDatagram(const DatagramRequest& request) {
     if (outgoingRequests.size() == 1) SendOne();
 }
 
-int32_t UDPSocketPosix::GetLocalPort() {
-    if (handle == -1) return -1;
-    sockaddr_in local;
-    int length = sizeof local;
-    if (gWinsock.getsockname(Native(handle), reinterpret_cast<sockaddr*>(&local), &length) != 0)
-        return -1;
-    return gWinsock.ntohs ? gWinsock.ntohs(local.sin_port) : ntohs(local.sin_port);
-}
+int32_t UDPSocketPosix::GetLocalPort() { return LocalPortOf(handle); }
 
 bool UDPSocketPosix::SetMembership(const string& group, bool join) {
     if (handle == -1 || !isConnected) {

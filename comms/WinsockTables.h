@@ -114,3 +114,9 @@ struct WinsockLoader {
     void (*release)(HMODULE library);
 };
 void SetWinsockLoader(const WinsockLoader* loader);
+// The system's way: LoadLibraryA, GetProcAddress and FreeLibrary. The other libraries the
+// network classes load by name (IP Helper, network sense, Remote Access) start with it too.
+const WinsockLoader* SystemLibraryLoader();
+
+// The local port of a platform socket (getsockname), -1 for none or on failure.
+int32_t LocalPortOf(int32_t handle);
