@@ -730,6 +730,7 @@ void TCPSocketFlush(ObjectHeader* object) {
             core->SetError(kSocketLostConnection);
             break;
         }
+        if (!gWinsock.select) continue;
         fd_set writeSet;
         FD_ZERO(&writeSet);
         FD_SET(static_cast<SOCKET>(core->GetHandle()), &writeSet);

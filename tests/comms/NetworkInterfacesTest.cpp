@@ -2,6 +2,7 @@
 
 #include <winsock2.h>
 #include <iphlpapi.h>
+#include <ws2tcpip.h>
 
 #include <cstring>
 #include <string>
@@ -209,6 +210,17 @@ TEST(NetworkLookups, NamesAndAddressesOfTheHostsFile) {
     EXPECT_EQ(Lookup(NetworkLookupIPAddress, "localhost"), "127.0.0.1");
     EXPECT_EQ(Lookup(NetworkLookupIPAddress, "127.0.0.1"), "127.0.0.1");
     EXPECT_EQ(Lookup(NetworkLookupIPAddress, "no-such-host.invalid"), "");
+    // The machine's own name gives the first IPv4 address the resolver lists for it (Wine's
+    // gethostbyname answers the adapter's address instead, the hosts file here 127.0.0.1).
+    char name[256] = {};
+    gethostname(name, sizeof name);
+    addrinfo hints = {};
+    hints.ai_family = AF_INET;
+    addrinfo* list = nullptr;
+    ASSERT_EQ(getaddrinfo(name, nullptr, &hints, &list), 0);
+    const uint32_t first = reinterpret_cast<sockaddr_in*>(list->ai_addr)->sin_addr.s_addr;
+    freeaddrinfo(list);
+    EXPECT_EQ(Lookup(NetworkLookupIPAddress, name), Dotted(first)) << name;
     const std::string own = Lookup(NetworkLookupDNSAddress, "127.0.0.1");
     EXPECT_FALSE(own.empty());
     EXPECT_NE(own, "127.0.0.1") << "the loopback address has a name in the hosts file";
