@@ -359,6 +359,8 @@ TEST_F(SocketLoopback, AConnectionBoundToANetworkInterfaceLeavesFromItsAddress) 
     ReleaseObject(networkInterface);
     EXPECT_EQ(Text(socketLocalAddressGetter(socket)),
               std::string(FormatDottedAddress(interfaceAddress).CString()));
+    ObjectHeader* server = Server(1, 1);
+    EXPECT_EQ(Text(socketLocalAddressGetter(server)), Text(socketLocalAddressGetter(socket)));
     string address(FormatDottedAddress(interfaceAddress).CString());
     socketDirectConnect(socket, address.Record(), ntohs(local.sin_port));
     ASSERT_TRUE(PollUntil([] { return Logged("Connected"); }));

@@ -195,6 +195,10 @@ TEST_F(UDPSockets, PortZeroBindsAnEphemeralPortAndTheSocketReadsIt) {
     SocketConnect(socket);
     EXPECT_TRUE(UDPSocketIsBound(socket));
     EXPECT_GT(SocketPortGetter(socket, 0), 0);
+    // Without a NetworkInterface the broadcast address is the limited one.
+    StringRecord* broadcast = UDPSocketGetBroadcast(socket);
+    EXPECT_EQ(Text(broadcast), "255.255.255.255");
+    RuntimeUnlockString(broadcast);
     EXPECT_EQ(socketLastErrorCode(socket), 0);
     EXPECT_EQ(ActiveSocketCount(), 1);
     // Binding again starts over on a new platform socket, listed once.
