@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "TakenText.h"
 #include "comms/NetworkInterfaces.h"
 #include "comms/SocketCore.h"
 #include "core/DefinitionConversion.h"
@@ -14,13 +15,6 @@
 
 namespace {
 
-std::string Take(StringRecord* record) {
-    std::string text = record ? std::string(reinterpret_cast<const char*>(record->buffer + 1),
-                                            static_cast<size_t>(record->length))
-                              : std::string();
-    RuntimeUnlockString(record);
-    return text;
-}
 
 std::vector<std::string> Split(const std::string& text, char separator) {
     std::vector<std::string> parts;
@@ -42,15 +36,15 @@ TEST(NetworkInterfacesAgainstLinux, EachLinuxAdapterIsListedWithItsOwnValues) {
         int32_t found = -1;
         for (int32_t index = 0; index < count && found < 0; ++index) {
             ObjectHeader* object = GetNetworkInterfaceObject(nullptr, index);
-            if (Take(SystemGetIPAddress(object)) == linux[2]) found = index;
+            if (TakenText(SystemGetIPAddress(object)) == linux[2]) found = index;
             ReleaseObject(object);
         }
         ASSERT_GE(found, 0) << linux[0] << " " << linux[2] << " is not listed";
         ObjectHeader* object = GetNetworkInterfaceObject(nullptr, found);
-        EXPECT_EQ(Take(SystemGetMACAddress(object)), linux[1]) << linux[0];
-        EXPECT_EQ(Take(SystemGetSubnetMask(object)), linux[3]) << linux[0];
-        EXPECT_EQ(Take(SystemGetRouterAddress(object)), linux[4]) << linux[0];
-        EXPECT_EQ(Take(SystemGetPrimaryDNSAddress(object)), dns) << linux[0];
+        EXPECT_EQ(TakenText(SystemGetMACAddress(object)), linux[1]) << linux[0];
+        EXPECT_EQ(TakenText(SystemGetSubnetMask(object)), linux[3]) << linux[0];
+        EXPECT_EQ(TakenText(SystemGetRouterAddress(object)), linux[4]) << linux[0];
+        EXPECT_EQ(TakenText(SystemGetPrimaryDNSAddress(object)), dns) << linux[0];
         const uint32_t broadcast =
             GetInterfaceIPAddress(found) | ~GetInterfaceSubnetMask(found);
         EXPECT_EQ(GetInterfaceBroadcastAddress(found), broadcast);

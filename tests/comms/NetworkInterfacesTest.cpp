@@ -8,6 +8,7 @@
 #include <string>
 
 #include "RaisedExceptions.h"
+#include "TakenText.h"
 #include "comms/NetworkInterfaces.h"
 #include "comms/SocketCore.h"
 #include "comms/WinsockTables.h"
@@ -85,13 +86,6 @@ FARPROC Resolve(HMODULE, const char* name) {
 void Release(HMODULE) {}
 const WinsockLoader kFakeLoader = {Load, Resolve, Release};
 
-std::string Take(StringRecord* record) {
-    std::string text = record ? std::string(reinterpret_cast<const char*>(record->buffer + 1),
-                                            static_cast<size_t>(record->length))
-                              : std::string();
-    RuntimeUnlockString(record);
-    return text;
-}
 
 std::string Dotted(uint32_t address) { return FormatDottedAddress(address).CString(); }
 
@@ -125,11 +119,11 @@ TEST_F(NetworkInterfaces, EachAdapterReportsItsOwnRecord) {
     for (const auto& row : rows) {
         ObjectHeader* object = Interface(row.index);
         ASSERT_NE(object, nullptr);
-        EXPECT_EQ(Take(SystemGetMACAddress(object)), row.mac);
-        EXPECT_EQ(Take(SystemGetIPAddress(object)), row.ip);
-        EXPECT_EQ(Take(SystemGetSubnetMask(object)), row.mask);
-        EXPECT_EQ(Take(SystemGetRouterAddress(object)), row.router);
-        EXPECT_EQ(Take(SystemGetPrimaryDNSAddress(object)), "198.51.100.53");
+        EXPECT_EQ(TakenText(SystemGetMACAddress(object)), row.mac);
+        EXPECT_EQ(TakenText(SystemGetIPAddress(object)), row.ip);
+        EXPECT_EQ(TakenText(SystemGetSubnetMask(object)), row.mask);
+        EXPECT_EQ(TakenText(SystemGetRouterAddress(object)), row.router);
+        EXPECT_EQ(TakenText(SystemGetPrimaryDNSAddress(object)), "198.51.100.53");
         EXPECT_EQ(Dotted(GetInterfaceBroadcastAddress(row.index)), row.broadcast);
         ReleaseObject(object);
     }
@@ -140,17 +134,17 @@ TEST_F(NetworkInterfaces, TheDefaultAndMissingAdaptersFallBack) {
     // -1: adapter 0's hardware address and mask, the host name's address.
     ObjectHeader* fallback = Interface(-1);
     ASSERT_NE(fallback, nullptr);
-    EXPECT_EQ(Take(SystemGetMACAddress(fallback)), "A0:A1:A2:A3:A4:A5");
-    EXPECT_EQ(Take(SystemGetSubnetMask(fallback)), "255.255.255.0");
-    EXPECT_EQ(Take(SystemGetIPAddress(fallback)), hostAddress);
+    EXPECT_EQ(TakenText(SystemGetMACAddress(fallback)), "A0:A1:A2:A3:A4:A5");
+    EXPECT_EQ(TakenText(SystemGetSubnetMask(fallback)), "255.255.255.0");
+    EXPECT_EQ(TakenText(SystemGetIPAddress(fallback)), hostAddress);
     EXPECT_EQ(Dotted(GetInterfaceBroadcastAddress(-1)), "255.255.255.255");
     ReleaseObject(fallback);
     // An object whose index is past the adapters.
     ObjectHeader* past = CreateInstance(NetworkInterface());
     reinterpret_cast<NetworkInterfaceObject*>(past)->index = 5;
-    EXPECT_EQ(Take(SystemGetMACAddress(past)), "");
-    EXPECT_EQ(Take(SystemGetSubnetMask(past)), "0.0.0.0");
-    EXPECT_EQ(Take(SystemGetIPAddress(past)), hostAddress);
+    EXPECT_EQ(TakenText(SystemGetMACAddress(past)), "");
+    EXPECT_EQ(TakenText(SystemGetSubnetMask(past)), "0.0.0.0");
+    EXPECT_EQ(TakenText(SystemGetIPAddress(past)), hostAddress);
     EXPECT_EQ(Dotted(GetInterfaceBroadcastAddress(5)), "255.255.255.255");
     ReleaseObject(past);
     // The count and anything below -1 are out of bounds.
@@ -203,7 +197,7 @@ TEST(NetworkInterfacesOfThisMachine, TheCountLeavesOutTheLoopbackInterface) {
 
 std::string Lookup(StringRecord* (*lookup)(ObjectHeader*, StringRecord*), const char* text) {
     string argument(text);
-    return Take(lookup(nullptr, argument.Record()));
+    return TakenText(lookup(nullptr, argument.Record()));
 }
 
 TEST(NetworkLookups, NamesAndAddressesOfTheHostsFile) {
