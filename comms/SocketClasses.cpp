@@ -1,14 +1,24 @@
 #include "SocketClasses.h"
 
 #include <cstddef>
+#include <cstring>
 
+#include <winsock2.h>
+
+#include "DialUp.h"
+#include "NetworkInterfaces.h"
 #include "TCPSocketCore.h"
+#include "UDPSocketCore.h"
+#include "WinsockTables.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "host/IntrinsicTypes.h"
 #include "host/LinkTable.h"
+#include "host/Application.h"
 #include "host/PropertyAccessors.h"
+#include "values/NumberText.h"
+#include "values/TextEncodingObjects.h"
 
 namespace {
 
@@ -31,9 +41,33 @@ TCPSocketObject* TCPFields(ObjectHeader* object) {
 ServerSocketObject* ServerFields(ObjectHeader* object) {
     return reinterpret_cast<ServerSocketObject*>(object);
 }
+UDPSocketObject* UDPFields(ObjectHeader* object) {
+    return reinterpret_cast<UDPSocketObject*>(object);
+}
+DatagramObject* DatagramFields(ObjectHeader* object) {
+    return reinterpret_cast<DatagramObject*>(object);
+}
+
+uint32_t sFlushStallLimit = 60000;
+// A Flush poll that moved nothing waits this long for the socket to take more.
+constexpr int32_t kFlushWaitMilliseconds = 10;
 
 bool IsTCPSocket(ObjectHeader* object) {
     return object && ObjectIsaDefinition(object, TCPSocket());
+}
+
+bool IsUDPSocket(ObjectHeader* object) {
+    return object && ObjectIsaDefinition(object, UDPSocket());
+}
+
+UDPSocketImp* UDPCoreOf(ObjectHeader* object) {
+    return IsUDPSocket(object) ? static_cast<UDPSocketImp*>(SocketCoreOf(object)) : nullptr;
+}
+
+// A received text tagged with the encoding the caller named (unknown when omitted).
+StringRecord* Tagged(string text, ObjectHeader* encoding) {
+    text.SetEncoding(GetEncodingFromTEObject(encoding));
+    return text.Detach();
 }
 
 // The core of a checked object, or null after reporting what was missing.
@@ -92,6 +126,7 @@ ConstantEntry kSocketCoreConstants[] = {
 PropertyEntry kSocketCoreProperties[] = {
     {0, "Port", AsType(&kIntegerType), RowFunction(SocketPortGetter), "SocketPortGetter",
      RowFunction(SocketPortSetter), "SocketPortSetter", offsetof(SocketCoreObject, port), 0},
+    QV_READ_ONLY_ROW(0, "LocalAddress", AsType(&kStringType), socketLocalAddressGetter, 0),
     {0, "LastErrorCode", AsType(&kIntegerType), RowFunction(socketLastErrorCode),
      "socketLastErrorCode", nullptr, nullptr, offsetof(SocketCoreObject, lastErrorCode), 0},
     {0, "IsConnected", AsType(&kBooleanType), RowFunction(SocketIsConnected), "SocketIsConnected",
@@ -145,6 +180,7 @@ PropertyEntry kTCPSocketProperties[] = {
      RowFunction(stringSetter), "stringSetter", offsetof(TCPSocketObject, address), 0},
     {0, "RemoteAddress", AsType(&kStringType), RowFunction(socketRemoteAddressGetter),
      "socketRemoteAddressGetter", nullptr, nullptr, 0, 0},
+    QV_READ_ONLY_ROW(0, "PPPStatus", AsType(&kIntegerType), socketPPPStatus, 0),
     {0, "BytesAvailable", AsType(&kIntegerType), RowFunction(SocketBytesAvailable),
      "SocketBytesAvailable", nullptr, nullptr, 0, 0},
     {0, "BytesLeftToSend", AsType(&kIntegerType), RowFunction(TCPSocketBytesLeftToSend),
@@ -187,6 +223,10 @@ MethodEntry kTCPSocketMethods[] = {
      kMethodPlain,
      0,
      0},
+    {"PPPConnect", nullptr, nullptr, 0, Function(socketPPPConnect, "socketPPPConnect"), {},
+     kMethodPlain, 0, 0},
+    {"PPPDisconnect", nullptr, nullptr, 0, Function(socketPPPDisconnect, "socketPPPDisconnect"),
+     {}, kMethodPlain, 0, 0},
     {"Disconnect",
      nullptr,
      nullptr,
@@ -205,7 +245,17 @@ MethodEntry kTCPSocketMethods[] = {
      kMethodPlain,
      0,
      0},
+    {"EOF", AsType(&kBooleanType), nullptr, 0, Function(TCPSocketEof, "TCPSocketEof"), {},
+     kMethodPlain, 0, 0},
+    {"ReadError", AsType(&kBooleanType), nullptr, 0,
+     Function(socketLastErrorCode, "socketLastErrorCode"), {}, kMethodPlain, 0, 0},
+    {"WriteError", AsType(&kBooleanType), nullptr, 0,
+     Function(socketLastErrorCode, "socketLastErrorCode"), {}, kMethodPlain, 0, 0},
+    {"Flush", nullptr, nullptr, 0, Function(TCPSocketFlush, "TCPSocketFlush"), {}, kMethodPlain,
+     0, 0},
 };
+
+const DefinitionFunction kTCPSocketInterfaces[] = {Readable, Writeable};
 
 const ClassRows kTCPSocketRows = {
     .className = "TCPSocket",
@@ -216,6 +266,76 @@ const ClassRows kTCPSocketRows = {
     .properties = kTCPSocketProperties,
     .events = kTCPSocketEvents,
     .methods = kTCPSocketMethods,
+    .interfaces = kTCPSocketInterfaces,
+};
+
+// The older name of TCPSocket, with no members of its own.
+const ClassRows kSocketRows = {
+    .className = "Socket",
+    .superclass = TCPSocket,
+    .objectSize = sizeof(TCPSocketObject),
+};
+
+// --- UDPSocket and Datagram ---
+
+PropertyEntry kUDPSocketProperties[] = {
+    {0, "RouterHops", AsType(&kIntegerType), RowFunction(intGetter), "intGetter",
+     RowFunction(UDPSocketRouterHops), "UDPSocketRouterHops", offsetof(UDPSocketObject, routerHops),
+     0},
+    {0, "SendToSelf", AsType(&kBooleanType), RowFunction(boolGetter), "boolGetter",
+     RowFunction(UDPSocketSetLoopback), "UDPSocketSetLoopback",
+     offsetof(UDPSocketObject, sendToSelf), 0},
+    QV_READ_ONLY_ROW(0, "PacketsAvailable", AsType(&kIntegerType), PacketsAvailableGetter, 0),
+    QV_READ_ONLY_ROW(0, "BroadcastAddress", AsType(&kStringType), UDPSocketGetBroadcast, 0),
+    QV_READ_ONLY_ROW(0, "PacketsLeftToSend", AsType(&kIntegerType), UDPSocketPacketsLeftToSend,
+                     0),
+};
+
+ParameterEntry kGroupParameter[] = {{"Group", AsType(&kStringType), 0, 0, 0, 0}};
+ParameterEntry kUDPWriteParameters[] = {
+    {"Address", AsType(&kStringType), 0, 0, 0, 0},
+    {"Data", AsType(&kStringType), 0, 0, 0, 0},
+};
+ParameterEntry kDatagramParameter[] = {{"data", nullptr, 0, 0, 0, 0}};
+
+MethodEntry kUDPSocketMethods[] = {
+    {"JoinMulticastGroup", AsType(&kBooleanType), kGroupParameter, 1,
+     Function(SocketJoinMulticastGroup, "SocketJoinMulticastGroup"), {}, kMethodPlain, 0, 0},
+    {"LeaveMulticastGroup", nullptr, kGroupParameter, 1,
+     Function(SocketLeaveMulticastGroup, "SocketLeaveMulticastGroup"), {}, kMethodPlain, 0, 0},
+    {"Write", nullptr, kUDPWriteParameters, 2, Function(UDPSocketWrite, "UDPSocketWrite"), {},
+     kMethodPlain, 0, 0},
+    {"Write", nullptr, kDatagramParameter, 1,
+     Function(UDPSocketWriteDatagram, "UDPSocketWriteDatagram"), {}, kMethodPlain, 0, 0},
+    {"Read", nullptr, kEncodingParameter, 1, Function(UDPReadDatagram, "UDPReadDatagram"), {},
+     kMethodPlain, 0, 0},
+};
+
+const ClassRows kUDPSocketRows = {
+    .className = "UDPSocket",
+    .superclass = SocketCore,
+    .objectSize = sizeof(UDPSocketObject),
+    .initializer = Function(RuntimeUDPSocketConstructor, "RuntimeUDPSocketConstructor"),
+    .finalizer = Function(RuntimeUDPSocketDestructor, "RuntimeUDPSocketDestructor"),
+    .properties = kUDPSocketProperties,
+    .methods = kUDPSocketMethods,
+};
+
+PropertyEntry kDatagramProperties[] = {
+    {0, "Address", AsType(&kStringType), RowFunction(stringGetter), "stringGetter",
+     RowFunction(stringSetter), "stringSetter", offsetof(DatagramObject, address), 0},
+    {0, "Data", AsType(&kStringType), RowFunction(stringGetter), "stringGetter",
+     RowFunction(stringSetter), "stringSetter", offsetof(DatagramObject, data), 0},
+    {0, "Port", AsType(&kIntegerType), RowFunction(intGetter), "intGetter", RowFunction(intSetter),
+     "intSetter", offsetof(DatagramObject, port), 0},
+};
+
+const ClassRows kDatagramRows = {
+    .className = "Datagram",
+    .superclass = nullptr,
+    .objectSize = sizeof(DatagramObject),
+    .finalizer = Function(RuntimeDatagramFinalizer, "RuntimeDatagramFinalizer"),
+    .properties = kDatagramProperties,
 };
 
 // --- ServerSocket ---
@@ -235,6 +355,7 @@ PropertyEntry kServerSocketProperties[] = {
     {0, "MaximumSocketsConnected", AsType(&kIntegerType), RowFunction(intGetter), "intGetter",
      RowFunction(ServerSocketSetMaxSockets), "ServerSocketSetMaxSockets",
      offsetof(ServerSocketObject, maximumSocketsConnected), 0},
+    QV_READ_ONLY_ROW(0, "LocalAddress", AsType(&kStringType), socketLocalAddressGetter, 0),
     {0, "IsListening", AsType(&kBooleanType), RowFunction(serverSocketIsListening),
      "serverSocketIsListening", nullptr, nullptr, 0, 0},
     {0, "NetworkInterface", nullptr, RowFunction(objGetter), "objGetter", RowFunction(objSetter),
@@ -276,16 +397,19 @@ const ClassRows kServerSocketRows = {
 };
 
 // Object types are set on first use: the definitions they name must not be filled during static
-// initialisation. NetworkInterface and TextEncoding are not built yet and are given as Object.
+// initialisation.
 void SetClassTypes() {
     static bool set = false;
     if (set) return;
     set = true;
-    const TypeDescriptor* object = Object()->AsType();
-    kSocketCoreProperties[3].type = object;
-    kServerSocketProperties[4].type = object;
-    kReadParameters[1].parameterType = object;
-    kEncodingParameter[0].parameterType = object;
+    const TypeDescriptor* networkInterface = NetworkInterface()->AsType();
+    const TypeDescriptor* encoding = GetTextEncodingDefinition()->AsType();
+    kSocketCoreProperties[4].type = networkInterface;
+    kServerSocketProperties[5].type = networkInterface;
+    kReadParameters[1].parameterType = encoding;
+    kEncodingParameter[0].parameterType = encoding;
+    kDatagramParameter[0].parameterType = Datagram()->AsType();
+    kUDPSocketMethods[4].returnType = Datagram()->AsType();
 }
 
 template <typename F>
@@ -314,7 +438,37 @@ ObjectDefinition* ServerSocket() {
     return FillClassDefinition(definition, kServerSocketRows);
 }
 
+ObjectDefinition* Socket() {
+    static ObjectDefinition definition;
+    return FillClassDefinition(definition, kSocketRows);
+}
+
+ObjectDefinition* UDPSocket() {
+    static ObjectDefinition definition;
+    if (definition.className.IsEmpty()) SetClassTypes();
+    return FillClassDefinition(definition, kUDPSocketRows);
+}
+
+ObjectDefinition* Datagram() {
+    static ObjectDefinition definition;
+    return FillClassDefinition(definition, kDatagramRows);
+}
+
 SocketImp* SocketCoreOf(ObjectHeader* object) { return object ? Fields(object)->socket : nullptr; }
+
+ObjectHeader* SocketNetworkInterface(ObjectHeader* object) {
+    if (!object) return nullptr;
+    if (ObjectIsaDefinition(object, ServerSocket())) return ServerFields(object)->networkInterface;
+    if (ObjectIsaDefinition(object, SocketCore())) return Fields(object)->networkInterface;
+    return nullptr;
+}
+
+uint32_t SocketBindAddress(ObjectHeader* object) {
+    ObjectHeader* networkInterface = SocketNetworkInterface(object);
+    return networkInterface ? GetInterfaceIPAddress(NetworkInterfaceIndex(networkInterface)) : 0;
+}
+
+void SetFlushStallLimit(uint32_t milliseconds) { sFlushStallLimit = milliseconds; }
 
 TCPSocketImp* TCPCoreOf(ObjectHeader* object) {
     SocketImp* core = SocketCoreOf(object);
@@ -407,6 +561,27 @@ void RuntimeServerSocketDestructor(ObjectHeader* object) {
 
 void SocketCoreCtor() {}
 void TCPSocketCtor() {}
+void UDPSocketCtor() {}
+
+void RuntimeUDPSocketConstructor(ObjectHeader* object) {
+    Fields(object)->socket = NewUDPSocketCore(object);
+    UDPFields(object)->routerHops = 1;
+    UDPFields(object)->sendToSelf = 1;
+}
+
+void RuntimeUDPSocketDestructor(ObjectHeader* object) {
+    SocketImp* core = Fields(object)->socket;
+    Fields(object)->socket = nullptr;
+    delete core;
+}
+
+void RuntimeDatagramFinalizer(ObjectHeader* object) {
+    DatagramObject* fields = DatagramFields(object);
+    RuntimeUnlockString(fields->address);
+    RuntimeUnlockString(fields->data);
+    fields->address = nullptr;
+    fields->data = nullptr;
+}
 
 // --- SocketCore members ---
 
@@ -448,6 +623,11 @@ void SocketPurge(ObjectHeader* object) {
 }
 
 void SocketConnect(ObjectHeader* object) {
+    if (IsUDPSocket(object)) {
+        Fields(object)->lastErrorCode = 0;
+        UDPSocketBind(object);
+        return;
+    }
     if (!IsTCPSocket(object)) return;
     TCPSocketImp* core = TCPCoreOf(object);
     if (!core || !PrepareToReopen(core)) return;
@@ -482,14 +662,14 @@ void SocketListen(ObjectHeader* object) {
     core->Listen(Fields(object)->port);
 }
 
-StringRecord* socketRead(ObjectHeader* object, int32_t byteCount, ObjectHeader*) {
+StringRecord* socketRead(ObjectHeader* object, int32_t byteCount, ObjectHeader* encoding) {
     TCPSocketImp* core = TCPCoreOf(object);
-    return core ? Result(core->Read(byteCount)) : nullptr;
+    return core ? Tagged(core->Read(byteCount), encoding) : nullptr;
 }
 
-StringRecord* SocketReadAll(ObjectHeader* object, ObjectHeader*) {
+StringRecord* SocketReadAll(ObjectHeader* object, ObjectHeader* encoding) {
     TCPSocketImp* core = TCPCoreOf(object);
-    return core ? Result(core->ReadAll()) : nullptr;
+    return core ? Tagged(core->ReadAll(), encoding) : nullptr;
 }
 
 void SocketWrite(ObjectHeader* object, StringRecord* text) {
@@ -510,9 +690,168 @@ void SocketDisconnect(ObjectHeader* object) {
     RuntimeUnlockObject(object);
 }
 
-StringRecord* socketLookahead(ObjectHeader* object, ObjectHeader*) {
+StringRecord* socketLookahead(ObjectHeader* object, ObjectHeader* encoding) {
     TCPSocketImp* core = TCPCoreOf(object);
-    return core ? Result(core->Lookahead()) : nullptr;
+    return core ? Tagged(core->Lookahead(), encoding) : nullptr;
+}
+
+StringRecord* socketLocalAddressGetter(ObjectHeader* object) {
+    ObjectHeader* networkInterface = SocketNetworkInterface(object);
+    return Result(FormatDottedAddress(GetInterfaceIPAddress(NetworkInterfaceIndex(networkInterface))));
+}
+
+bool TCPSocketEof(ObjectHeader* object) {
+    SocketImp* core = CheckedCore(object, __LINE__);
+    TCPSocketImp* tcp = core ? core->AsTCP() : nullptr;
+    if (!tcp) return true;
+    return !tcp->isConnected && tcp->BytesAvailable() == 0;
+}
+
+void TCPSocketFlush(ObjectHeader* object) {
+    SocketImp* checked = CheckedCore(object, __LINE__);
+    TCPSocketImp* core = checked ? checked->AsTCP() : nullptr;
+    if (!core) return;
+    RuntimeLockObject(object);
+    SocketImp::Liveness alive(core);
+    DWORD lastProgress = GetTickCount();
+    while (core->BytesLeftToSend() > 0 && core->lastError == 0 && core->GetHandle() != -1) {
+        const int32_t before = core->BytesLeftToSend();
+        core->Poll();
+        if (!alive.Alive() || ExceptionInFlight()) break;
+        if (core->BytesLeftToSend() < before) {
+            lastProgress = GetTickCount();
+            continue;
+        }
+        if (core->BytesLeftToSend() == 0 || core->lastError != 0 || core->GetHandle() == -1)
+            break;
+        // A peer that stops reading is waited for, not spun on, and given up after a while.
+        if (GetTickCount() - lastProgress >= sFlushStallLimit) {
+            core->ClearOutput();
+            core->SetError(kSocketLostConnection);
+            break;
+        }
+        if (!gWinsock.select) continue;
+        fd_set writeSet;
+        FD_ZERO(&writeSet);
+        FD_SET(static_cast<SOCKET>(core->GetHandle()), &writeSet);
+        const timeval wait = {0, kFlushWaitMilliseconds * 1000};
+        gWinsock.select(core->GetHandle() + 1, nullptr, &writeSet, nullptr, &wait);
+    }
+    if (alive.Alive()) core->ClearOutput();
+    RuntimeUnlockObject(object);
+}
+
+// --- UDPSocket members ---
+
+void UDPSocketRouterHops(ObjectHeader* object, int32_t, int32_t hops) {
+    if (!object) return;
+    UDPFields(object)->routerHops = hops;
+    if (UDPSocketImp* core = UDPCoreOf(object)) core->SetRouterHops(hops);
+}
+
+void UDPSocketSetLoopback(ObjectHeader* object, int32_t, int32_t flag) {
+    if (!object) return;
+    UDPFields(object)->sendToSelf = flag;
+    if (UDPSocketImp* core = UDPCoreOf(object)) core->SetLoopback((flag & 0xFF) != 0);
+}
+
+int32_t PacketsAvailableGetter(ObjectHeader* object) {
+    UDPSocketImp* core = UDPCoreOf(object);
+    return core ? core->PacketsAvailable() : 0;
+}
+
+StringRecord* UDPSocketGetBroadcast(ObjectHeader* object) {
+    UDPSocketImp* core = UDPCoreOf(object);
+    return core ? Result(core->GetBroadcastAddress()) : nullptr;
+}
+
+int32_t UDPSocketPacketsLeftToSend(ObjectHeader* object) {
+    if (!CheckedCore(object, __LINE__)) return 0;
+    UDPSocketImp* core = UDPCoreOf(object);
+    return core ? core->PacketsLeftToSend() : 0;
+}
+
+bool SocketJoinMulticastGroup(ObjectHeader* object, StringRecord* group) {
+    UDPSocketImp* core = UDPCoreOf(object);
+    return core && core->JoinMulticastGroup(string(group));
+}
+
+void SocketLeaveMulticastGroup(ObjectHeader* object, StringRecord* group) {
+    if (UDPSocketImp* core = UDPCoreOf(object)) core->LeaveMulticastGroup(string(group));
+}
+
+void UDPSocketWrite(ObjectHeader* object, StringRecord* address, StringRecord* data) {
+    ObjectHeader* datagram = CreateInstance(Datagram());
+    if (!datagram) return;
+    RuntimeLockString(address);
+    RuntimeLockString(data);
+    DatagramFields(datagram)->address = address;
+    DatagramFields(datagram)->data = data;
+    UDPSocketWriteDatagram(object, datagram);
+    RuntimeUnlockObject(datagram);
+}
+
+void UDPSocketWriteDatagram(ObjectHeader* object, ObjectHeader* datagram) {
+    UDPSocketImp* core = UDPCoreOf(object);
+    if (!core || !datagram) return;
+    DatagramObject* fields = DatagramFields(datagram);
+    string address(fields->address);
+    int32_t port = Fields(object)->port;
+    if (fields->port != 0) {
+        port = fields->port;
+    } else {
+        // "address:port", exactly one colon.
+        const char* text = address.CString();
+        const char* colon = std::strchr(text, ':');
+        if (colon && !std::strchr(colon + 1, ':')) {
+            string portText(colon + 1);
+            port = static_cast<int32_t>(StringVal(portText.Record()));
+            address = LeftBytes(address, static_cast<int32_t>(colon - text));
+        }
+    }
+    const string data(fields->data);
+    const DatagramRequest request = {address.CString(), port, data.CString(), data.Length()};
+    core->QueueDatagram(request);
+}
+
+ObjectHeader* UDPReadDatagram(ObjectHeader* object, ObjectHeader* encoding) {
+    UDPSocketImp* core = UDPCoreOf(object);
+    if (!core) return nullptr;
+    ObjectHeader* datagram = CreateInstance(Datagram());
+    if (!datagram) return nullptr;
+    DatagramRecord* record = core->NextDatagram();
+    if (!record) {
+        RuntimeUnlockObject(datagram);
+        return nullptr;
+    }
+    DatagramObject* fields = DatagramFields(datagram);
+    string data;
+    data.SetBytes(record->data, record->length);
+    string address(record->address);
+    const uint32_t tag = GetEncodingFromTEObject(encoding);
+    data.SetEncoding(tag);
+    address.SetEncoding(tag);
+    fields->data = data.Detach();
+    fields->address = address.Detach();
+    fields->port = record->port;
+    FreeDatagramRecord(record);
+    return datagram;
+}
+
+void UDPSocketBind(ObjectHeader* object) {
+    UDPSocketImp* core = UDPCoreOf(object);
+    if (!core) return;
+    SocketImp::Liveness alive(core);
+    core->Bind(Fields(object)->port);
+    if (!alive.Alive() || ExceptionInFlight() || !core->isConnected) return;
+    core->SetLoopback((UDPFields(object)->sendToSelf & 0xFF) != 0);
+    if (!alive.Alive() || ExceptionInFlight()) return;
+    core->SetRouterHops(UDPFields(object)->routerHops);
+}
+
+bool UDPSocketIsBound(ObjectHeader* object) {
+    UDPSocketImp* core = UDPCoreOf(object);
+    return core && core->isConnected;
 }
 
 // --- ServerSocket members ---

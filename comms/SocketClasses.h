@@ -1,12 +1,5 @@
-// The socket language classes SocketCore, TCPSocket and ServerSocket, and the events their cores
-// fire on them.
-//
-// The least of these classes that drives a TCP core: their fields, constants, events in declared
-// order, constructors and destructors, and Connect, Listen, Write, Read, ReadAll, Lookahead, Poll,
-// Close, Disconnect, StopListening and ActiveConnections with the properties they need. Not built
-// yet: Socket, UDPSocket and Datagram, the Readable and Writeable interfaces of TCPSocket with EOF,
-// Flush, ReadError and WriteError, dial-up, LocalAddress and binding to a NetworkInterface (the
-// property is stored but not used), and text encodings on reads (results carry no encoding tag).
+// The socket language classes SocketCore, TCPSocket (and its older name Socket), ServerSocket,
+// UDPSocket and Datagram, and the events their cores fire on them.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +23,19 @@ struct TCPSocketObject {
     StringRecord* address;
 };
 
+struct UDPSocketObject {
+    SocketCoreObject core;
+    int32_t routerHops;
+    int32_t sendToSelf;  // a Boolean in a whole word: read by its first byte, written whole
+};
+
+struct DatagramObject {
+    ObjectHeader header;
+    StringRecord* address;
+    StringRecord* data;
+    int32_t port;
+};
+
 struct ServerSocketObject {
     ObjectHeader header;
     SocketImp* socket;
@@ -42,10 +48,21 @@ struct ServerSocketObject {
 ObjectDefinition* SocketCore();
 ObjectDefinition* TCPSocket();
 ObjectDefinition* ServerSocket();
+ObjectDefinition* Socket();
+ObjectDefinition* UDPSocket();
+ObjectDefinition* Datagram();
 
 // The core in the object's socket field (SocketCore and ServerSocket both keep it first).
 SocketImp* SocketCoreOf(ObjectHeader* object);
 TCPSocketImp* TCPCoreOf(ObjectHeader* object);
+// The NetworkInterface a socket object (SocketCore or ServerSocket) binds to, or null.
+ObjectHeader* SocketNetworkInterface(ObjectHeader* object);
+// The IPv4 address (network order) a socket object binds to: its NetworkInterface's, 0 (any)
+// without one.
+uint32_t SocketBindAddress(ObjectHeader* object);
+
+// Test hook: how long Flush waits without progress before it gives the connection up (60 s).
+void SetFlushStallLimit(uint32_t milliseconds);
 
 // The events, each doing nothing for a null object or one that does not implement it.
 void FireSocketConnected(ObjectHeader* object);
@@ -68,6 +85,10 @@ void RuntimeServerSocketConstructor(ObjectHeader* object);
 void RuntimeServerSocketDestructor(ObjectHeader* object);
 void SocketCoreCtor();
 void TCPSocketCtor();
+void UDPSocketCtor();
+void RuntimeUDPSocketConstructor(ObjectHeader* object);
+void RuntimeUDPSocketDestructor(ObjectHeader* object);
+void RuntimeDatagramFinalizer(ObjectHeader* object);
 
 int32_t SocketPortGetter(ObjectHeader* object, int32_t parameter);
 void SocketPortSetter(ObjectHeader* object, int32_t parameter, int32_t value);
@@ -88,6 +109,22 @@ StringRecord* SocketReadAll(ObjectHeader* object, ObjectHeader* encoding);
 void SocketWrite(ObjectHeader* object, StringRecord* text);
 void SocketDisconnect(ObjectHeader* object);
 StringRecord* socketLookahead(ObjectHeader* object, ObjectHeader* encoding);
+StringRecord* socketLocalAddressGetter(ObjectHeader* object);
+bool TCPSocketEof(ObjectHeader* object);
+void TCPSocketFlush(ObjectHeader* object);
+
+void UDPSocketRouterHops(ObjectHeader* object, int32_t parameter, int32_t hops);
+void UDPSocketSetLoopback(ObjectHeader* object, int32_t parameter, int32_t flag);
+int32_t PacketsAvailableGetter(ObjectHeader* object);
+StringRecord* UDPSocketGetBroadcast(ObjectHeader* object);
+int32_t UDPSocketPacketsLeftToSend(ObjectHeader* object);
+bool SocketJoinMulticastGroup(ObjectHeader* object, StringRecord* group);
+void SocketLeaveMulticastGroup(ObjectHeader* object, StringRecord* group);
+void UDPSocketWrite(ObjectHeader* object, StringRecord* address, StringRecord* data);
+void UDPSocketWriteDatagram(ObjectHeader* object, ObjectHeader* datagram);
+ObjectHeader* UDPReadDatagram(ObjectHeader* object, ObjectHeader* encoding);
+void UDPSocketBind(ObjectHeader* object);
+bool UDPSocketIsBound(ObjectHeader* object);
 
 int32_t ServerSocketPortGetter(ObjectHeader* object, int32_t parameter);
 void ServerSocketPortSetter(ObjectHeader* object, int32_t parameter, int32_t value);

@@ -114,6 +114,15 @@ void TCPSocketPosix::Connect(const string& address, int32_t newPort) {
         return;
     }
     const sockaddr_in target = IPv4Address(*resolved, newPort);
+    // A socket given a NetworkInterface leaves from that interface's address.
+    if (const uint32_t interfaceAddress = SocketBindAddress(owner)) {
+        const sockaddr_in local = IPv4Address(interfaceAddress, 0);
+        if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local),
+                          sizeof local) != 0) {
+            SetError(PlatformErrno());
+            return;
+        }
+    }
     if (gWinsock.connect(Native(handle), reinterpret_cast<const sockaddr*>(&target),
                          sizeof target) == 0) {
         isConnected = 1;
@@ -136,7 +145,7 @@ void TCPSocketPosix::Listen(int32_t newPort) {
         SetError(PlatformErrno());
         return;
     }
-    const sockaddr_in local = IPv4Address(INADDR_ANY, newPort);
+    const sockaddr_in local = IPv4Address(SocketBindAddress(owner), newPort);
     if (gWinsock.bind(Native(handle), reinterpret_cast<const sockaddr*>(&local), sizeof local) !=
         0) {
         int32_t number = PlatformErrno();
@@ -343,14 +352,7 @@ void TCPSocketPosix::ClearOutput() {
     outputBuffer = string();
 }
 
-int32_t TCPSocketPosix::GetLocalPort() {
-    if (handle == -1) return -1;
-    sockaddr_in local;
-    int length = sizeof local;
-    if (gWinsock.getsockname(Native(handle), reinterpret_cast<sockaddr*>(&local), &length) != 0)
-        return -1;
-    return gWinsock.ntohs ? gWinsock.ntohs(local.sin_port) : ntohs(local.sin_port);
-}
+int32_t TCPSocketPosix::GetLocalPort() { return LocalPortOf(handle); }
 
 void TCPSocketPosix::Write(const string& data) {
     if (!sendQueue) return;

@@ -184,6 +184,18 @@ void UnloadSecondaryWinsockTable() {
     ReleaseLibraries(gSecondaryWinsock.wsock32, gSecondaryWinsock.ws2_32);
 }
 
+const WinsockLoader* SystemLibraryLoader() { return &kSystemLoader; }
+
+int32_t LocalPortOf(int32_t handle) {
+    if (handle == -1) return -1;
+    sockaddr_in local;
+    int length = sizeof local;
+    if (gWinsock.getsockname(static_cast<SOCKET>(handle), reinterpret_cast<sockaddr*>(&local),
+                             &length) != 0)
+        return -1;
+    return gWinsock.ntohs ? gWinsock.ntohs(local.sin_port) : ntohs(local.sin_port);
+}
+
 void SetWinsockLoader(const WinsockLoader* loader) {
     if (sLoadAttempted) UnloadWinsock();
     UnloadSecondaryWinsockTable();
@@ -194,6 +206,9 @@ void SetWinsockLoader(const WinsockLoader* loader) {
     sLoadOutcome = false;
     sNameInfoResolved = false;
 }
+
+// The options library is chosen as LibraryFor chooses it.
+bool SetSockOptFromWinsock2() { return IsUnicodePlatform(); }
 
 int32_t PlatformErrno() {
     return gWinsock.WSAGetLastError ? gWinsock.WSAGetLastError() - 10000 : 0;

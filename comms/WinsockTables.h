@@ -85,6 +85,10 @@ void UnloadWinsock();
 bool LoadSecondaryWinsockTable();
 void UnloadSecondaryWinsockTable();
 
+// Whether the main table's setsockopt came from ws2_32, whose IP option numbers differ from
+// wsock32's.
+bool SetSockOptFromWinsock2();
+
 // WSAGetLastError() - 10000.
 int32_t PlatformErrno();
 // The last error is 35, 36 or 37: would block, in progress, already under way.
@@ -110,3 +114,9 @@ struct WinsockLoader {
     void (*release)(HMODULE library);
 };
 void SetWinsockLoader(const WinsockLoader* loader);
+// The system's way: LoadLibraryA, GetProcAddress and FreeLibrary. The other libraries the
+// network classes load by name (IP Helper, network sense, Remote Access) start with it too.
+const WinsockLoader* SystemLibraryLoader();
+
+// The local port of a platform socket (getsockname), -1 for none or on failure.
+int32_t LocalPortOf(int32_t handle);

@@ -302,7 +302,10 @@ extern "C" void CreateControlClasses() {
     static const DefinitionFunction kClasses[] = {
         SocketCore,
         TCPSocket,
+        UDPSocket,
+        Datagram,
         ServerSocket,
+        Socket,
         Object,
     };
     for (DefinitionFunction definition : kClasses) RegisterIntrinsicClass(definition());

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "CooperativeThreads.h"
+#include "comms/NetworkInterfaces.h"
 #include "EventLoop.h"
 #include "ThreadLocks.h"
 #include "UnhandledException.h"
@@ -386,6 +387,7 @@ extern "C" {
 
 void CreateApplicationClass() {
     // The classes of the other subsystems are registered here as each of them is built.
+    RegisterIntrinsicClass(NetworkInterface());
     RegisterIntrinsicClass(Readable());
     RegisterIntrinsicClass(Writeable());
     RegisterIntrinsicClass(Pollable());
@@ -415,6 +417,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(GetEncodingsDefinition());
     RegisterIntrinsicModule(GetBitwiseDefinition());
     RegisterExceptionClasses();
+    RegisterIntrinsicClass(Network());
     RegisterIntrinsicClass(GetRGBSurfaceDefinition());
     RegisterPictureClass();
     RegisterShapeClasses();

@@ -597,6 +597,55 @@ int32_t QV_CDECL ctlPosGetter(ObjectHeader* control, int32_t selector);
 void QV_CDECL ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value);
 void QV_CDECL ControlClose(ObjectHeader* control);
 
+/* ---- Sockets, network interfaces and dial-up ------------------------------------------- */
+
+/* TCPSocket (and Socket), UDPSocket and Datagram: events are fired from within polls; errors set
+ * LastErrorCode and fire Error. Property setters take the property row's parameter (0) before the
+ * value; String and object results carry a reference for the caller. */
+StringRecord* QV_CDECL socketLocalAddressGetter(ObjectHeader* socket);
+bool QV_CDECL TCPSocketEof(ObjectHeader* socket);
+/* Polls until everything queued has gone out, an error, or a minute without progress (102). */
+void QV_CDECL TCPSocketFlush(ObjectHeader* socket);
+void QV_CDECL UDPSocketRouterHops(ObjectHeader* socket, int32_t parameter, int32_t hops);
+void QV_CDECL UDPSocketSetLoopback(ObjectHeader* socket, int32_t parameter, int32_t flag);
+int32_t QV_CDECL PacketsAvailableGetter(ObjectHeader* socket);
+StringRecord* QV_CDECL UDPSocketGetBroadcast(ObjectHeader* socket);
+int32_t QV_CDECL UDPSocketPacketsLeftToSend(ObjectHeader* socket);
+bool QV_CDECL SocketJoinMulticastGroup(ObjectHeader* socket, StringRecord* group);
+void QV_CDECL SocketLeaveMulticastGroup(ObjectHeader* socket, StringRecord* group);
+/* The address is dotted text or a host name, optionally followed by ":port". */
+void QV_CDECL UDPSocketWrite(ObjectHeader* socket, StringRecord* address, StringRecord* data);
+void QV_CDECL UDPSocketWriteDatagram(ObjectHeader* socket, ObjectHeader* datagram);
+/* The oldest received datagram, its texts tagged with the encoding (nil: none); nil when none. */
+ObjectHeader* QV_CDECL UDPReadDatagram(ObjectHeader* socket, ObjectHeader* encoding);
+void QV_CDECL UDPSocketBind(ObjectHeader* socket);
+bool QV_CDECL UDPSocketIsBound(ObjectHeader* socket);
+void QV_CDECL UDPSocketCtor(void);
+void QV_CDECL RuntimeUDPSocketConstructor(ObjectHeader* socket);
+void QV_CDECL RuntimeUDPSocketDestructor(ObjectHeader* socket);
+void QV_CDECL RuntimeDatagramFinalizer(ObjectHeader* datagram);
+
+/* NetworkInterface, Network and the System members that reach them (the System instance is not
+ * used). GetNetworkInterfaceObject raises OutOfBoundsException outside -1 to the count - 1. */
+void QV_CDECL NetworkInterfaceCtor(ObjectHeader* networkInterface);
+StringRecord* QV_CDECL SystemGetMACAddress(ObjectHeader* networkInterface);
+StringRecord* QV_CDECL SystemGetIPAddress(ObjectHeader* networkInterface);
+StringRecord* QV_CDECL SystemGetSubnetMask(ObjectHeader* networkInterface);
+StringRecord* QV_CDECL SystemGetPrimaryDNSAddress(ObjectHeader* networkInterface);
+StringRecord* QV_CDECL SystemGetRouterAddress(ObjectHeader* networkInterface);
+bool QV_CDECL NetworkSafeToConnect(ObjectHeader* network);
+StringRecord* QV_CDECL NetworkLookupIPAddress(ObjectHeader* network, StringRecord* name);
+StringRecord* QV_CDECL NetworkLookupDNSAddress(ObjectHeader* network, StringRecord* address);
+int32_t QV_CDECL SystemGetNetworkInterfaceCount(ObjectHeader* system);
+ObjectHeader* QV_CDECL GetNetworkInterfaceObject(ObjectHeader* system, int32_t index);
+ObjectHeader* QV_CDECL SystemGetNetwork(ObjectHeader* system);
+
+/* Dial-up: PPPConnect takes a System instance with UserInteraction, or a TCPSocket alone (which
+ * dials without the user). PPPStatus is 0, 4 (opening) or 5 (connected). */
+void QV_CDECL socketPPPConnect(ObjectHeader* instance, bool userInteraction);
+void QV_CDECL socketPPPDisconnect(void);
+int32_t QV_CDECL socketPPPStatus(void);
+
 /* ---- Applications packed by tools/qv-pack ---------------------------------------------- */
 
 /* A packed application is freestanding i686 code whose entry is `void QvMain(void)`, called once

@@ -12,7 +12,9 @@
  *   full      MaximumSocketsConnected 1: a second client closed, the next accepted later
  *   nil       AddSocket answering nil
  *   drop      an Error handler dropping its socket's last reference
- *   doevents  a DataAvailable handler closing its socket and calling DoEvents */
+ *   doevents  a DataAvailable handler closing its socket and calling DoEvents
+ *   udp       a UDPSocket on port 0: every byte value to the UDP echo peer and back as a Datagram,
+ *             then a write to a name that does not resolve */
 #include "sdk/QuorvaneRuntime.h"
 
 QV_DECLARE_FUNCTION(kernel32, GetStdHandle, void*, (uint32_t which));
@@ -40,6 +42,9 @@ int32_t QV_CDECL ServerSocketPortGetter(ObjectHeader* server, int32_t parameter)
 void QV_CDECL ServerSocketPortSetter(ObjectHeader* server, int32_t parameter, int32_t value);
 void QV_CDECL ServerSocketSetMinSockets(ObjectHeader* server, int32_t parameter, int32_t value);
 void QV_CDECL ServerSocketSetMaxSockets(ObjectHeader* server, int32_t parameter, int32_t value);
+void QV_CDECL SocketConnect(ObjectHeader* socket);
+int32_t QV_CDECL SocketPortGetter(ObjectHeader* socket, int32_t parameter);
+bool QV_CDECL SocketIsConnected(ObjectHeader* socket);
 
 /* --- output --- */
 
@@ -116,6 +121,7 @@ static ClassRecord* sLoggingClass;
 static ClassRecord* sEchoingClass;
 static ClassRecord* sControlClass;
 static ClassRecord* sServerClass;
+static ClassRecord* sUDPClass;
 
 static int32_t sConnected, sDataEvents, sErrors, sLastError, sAddSockets, sServerError;
 static int32_t sProgressReports, sLargestPiece, sSentReported, sCompleteFalse, sCompleteTrue;
@@ -180,6 +186,37 @@ static void QV_CDECL OnError(ObjectHeader* self) {
     }
 }
 
+/* Every byte value once, as a record of the tests' own. */
+static struct {
+    unsigned char lengthByte;
+    unsigned char bytes[257];
+} sAllBytesBuffer;
+static StringRecord sAllBytes; /* filled at run time: the loader patches only code */
+
+typedef struct {
+    ObjectHeader header;
+    StringRecord* address;
+    StringRecord* data;
+    int32_t port;
+} DatagramFields;
+
+static int32_t sDatagramBytes, sDatagramFromPeer, sDatagramTagged;
+
+/* A datagram from the peer: its bytes checked against every byte value, its sender noted. */
+static void QV_CDECL OnDatagram(ObjectHeader* self) {
+    ObjectHeader* datagram = UDPReadDatagram(self, 0);
+    DatagramFields* fields = (DatagramFields*)datagram;
+    int32_t i;
+    sDataEvents++;
+    if (!datagram) return;
+    sDatagramBytes += fields->data ? fields->data->length : 0;
+    for (i = 0; fields->data && i < fields->data->length; i++)
+        if (fields->data->buffer[1 + i] != (unsigned char)i) sMismatch++;
+    sDatagramFromPeer = Equal(fields->address, "127.0.0.1") && fields->port == PeerPort("udp");
+    sDatagramTagged = fields->data && fields->data->encoding == kEncodingUnknown;
+    RuntimeUnlockObject(datagram);
+}
+
 /* The pooled sockets answer each line with the same line. */
 static void QV_CDECL OnEchoData(ObjectHeader* self) {
     StringRecord* bytes = SocketReadAll(self, 0);
@@ -213,6 +250,7 @@ static ClassRecord* Subclass(const char* baseName, StringRecord* name) {
     ClassRecord* base = 0;
     if (baseName[0] == 'T') base = RuntimeLookupClass(QV_LITERAL("TCPSocket"));
     if (baseName[0] == 'S') base = RuntimeLookupClass(QV_LITERAL("ServerSocket"));
+    if (baseName[0] == 'U') base = RuntimeLookupClass(QV_LITERAL("UDPSocket"));
     ClassRecord* own = RuntimeNewClass(base, base->methodCount, base->interfaceCount, base->eventCount,
                                        base->accessorCount, base->propertyCount);
     own->name = name;
@@ -242,6 +280,10 @@ static void BuildClasses(void) {
     sServerClass = Subclass("S", QV_LITERAL("LoggingServer"));
     Handle(sServerClass, "AddSocket", (void*)OnAddSocket);
     Handle(sServerClass, "Error", (void*)OnServerError);
+    sUDPClass = Subclass("U", QV_LITERAL("LoggingUDPSocket"));
+    Handle(sUDPClass, "DataAvailable", (void*)OnDatagram);
+    Handle(sUDPClass, "SendComplete", (void*)OnSendComplete);
+    Handle(sUDPClass, "Error", (void*)OnError);
 }
 
 /* --- driving --- */
@@ -500,6 +542,40 @@ static void CloseAndDoEvents(void) {
     RuntimeUnlockObject(socket);
 }
 
+static void Datagrams(void) {
+    ObjectHeader* socket = RuntimeNewObject(sUDPClass);
+    int32_t i;
+    for (i = 0; i < 256; i++) sAllBytesBuffer.bytes[i] = (unsigned char)i;
+    sAllBytesBuffer.lengthByte = 255;
+    sAllBytes.refCount = 1;
+    sAllBytes.buffer = (unsigned char*)&sAllBytesBuffer;
+    sAllBytes.bufferSize = 258;
+    sAllBytes.length = 256;
+    sAllBytes.encoding = kEncodingUnknown;
+    SocketConnect(socket);
+    Text("udp: bound ");
+    Number(SocketIsConnected(socket) && SocketPortGetter(socket, 0) > 0);
+    Text(", nothing waiting ");
+    Number(UDPReadDatagram(socket, 0) == 0);
+    UDPSocketWrite(socket, WithPort(QV_LITERAL("127.0.0.1:"), PeerPort("udp"), QV_LITERAL("")),
+                   &sAllBytes);
+    while (TimeLeft() && !sDataEvents) RuntimeDoEvents(0, -1);
+    Text(", echoed ");
+    Number(sDatagramBytes);
+    Text(" bytes, mismatches ");
+    Number(sMismatch);
+    Text(", from the peer ");
+    Number(sDatagramFromPeer);
+    Text(", untagged ");
+    Number(sDatagramTagged);
+    UDPSocketWrite(socket, QV_LITERAL("no-such-host.invalid:9"), &sAllBytes);
+    Text(", unresolvable error ");
+    Number(sLastError);
+    Text(", bound ");
+    Number(SocketIsConnected(socket));
+    RuntimeUnlockObject(socket);
+}
+
 void QvMain(void) {
     RuntimeInit();
     RuntimeInitExternalClasses();
@@ -516,6 +592,7 @@ void QvMain(void) {
     if (Scenario("nil")) Nil();
     if (Scenario("drop")) Drop();
     if (Scenario("doevents")) CloseAndDoEvents();
+    if (Scenario("udp")) Datagrams();
     Flush();
     RuntimeExit();
 }

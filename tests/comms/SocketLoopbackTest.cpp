@@ -13,7 +13,11 @@
 #include "RaisedExceptions.h"
 #include "SocketEventLog.h"
 #include "comms/SocketClasses.h"
+#include "comms/NetworkInterfaces.h"
 #include "comms/TCPSocketCore.h"
+#include "host/Application.h"
+#include "host/PropertyAccessors.h"
+#include "values/TextEncodingObjects.h"
 #include "core/DefinitionConversion.h"
 #include "host/EventLoop.h"
 
@@ -258,6 +262,114 @@ TEST_F(SocketLoopback, APeerThatSendsAndClosesLeavesItsBytesReadable) {
     EXPECT_EQ(sLog.back(), "Error(102)");
     EXPECT_TRUE(Logged("DataAvailable"));
     EXPECT_EQ(Text(SocketReadAll(socket, nullptr)), "hello from the peer");
+}
+
+TEST_F(SocketLoopback, EOFComesWhenTheConnectionIsGoneAndItsBytesAreRead) {
+    ObjectHeader* socket = Connect("sendclose");
+    ASSERT_TRUE(PollUntil([] { return Logged("Error(102)"); }));
+    EXPECT_FALSE(TCPSocketEof(socket));  // closed, bytes left
+    ObjectHeader* encoding = getTextEncoding(0x600, 0, 0);
+    StringRecord* lookahead = socketLookahead(socket, encoding);
+    EXPECT_EQ(lookahead->encoding, 0x600u);
+    RuntimeUnlockString(lookahead);
+    StringRecord* first = socketRead(socket, 5, nullptr);
+    EXPECT_EQ(first->encoding, kEncodingUnknown);
+    EXPECT_EQ(Text(first), "hello");
+    EXPECT_EQ(Text(SocketReadAll(socket, encoding)), " from the peer");
+    EXPECT_TRUE(TCPSocketEof(socket));
+    EXPECT_NE(socketLastErrorCode(socket), 0);  // ReadError and WriteError
+    ReleaseObject(encoding);
+}
+
+TEST_F(SocketLoopback, AfterAFailedConnectReadErrorIsTrue) {
+    ObjectHeader* socket = Connect("closed");
+    EXPECT_EQ(socketLastErrorCode(socket), 0);
+    ASSERT_TRUE(PollUntil([] { return Logged("Error(103)"); }));
+    EXPECT_NE(socketLastErrorCode(socket), 0);
+    EXPECT_TRUE(TCPSocketEof(socket));
+}
+
+TEST_F(SocketLoopback, FlushReturnsAfterTheErrorOfAResetPeer) {
+    ObjectHeader* socket = Connect("reset");
+    ASSERT_TRUE(PollUntil([] { return Logged("Connected"); }));
+    Sleep(400);  // the peer resets the connection
+    std::string data(4000000, 'r');
+    string text;
+    text.SetBytes(data.data(), static_cast<int32_t>(data.size()));
+    SocketWrite(socket, text.Record());
+    TCPSocketFlush(socket);
+    EXPECT_TRUE(Logged("Error(102)"));
+    EXPECT_EQ(TCPSocketBytesLeftToSend(socket), 0);
+}
+
+TEST_F(SocketLoopback, FlushGivesUpOnAPeerThatStopsReading) {
+    // The held port listens but never takes its connections: the buffers fill and stay full.
+    SetFlushStallLimit(300);
+    ObjectHeader* socket = Connect("held");
+    ASSERT_TRUE(PollUntil([] { return Logged("Connected"); }));
+    std::string data(40000000, 's');
+    string text;
+    text.SetBytes(data.data(), static_cast<int32_t>(data.size()));
+    SocketWrite(socket, text.Record());
+    const DWORD start = GetTickCount();
+    TCPSocketFlush(socket);
+    SetFlushStallLimit(60000);
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    EXPECT_EQ(sLog.back(), "Error(102)");
+    EXPECT_EQ(socketLastErrorCode(socket), 102);
+    EXPECT_EQ(TCPSocketBytesLeftToSend(socket), 0);
+}
+
+TEST_F(SocketLoopback, SocketIsATCPSocketThatReadsAndWrites) {
+    ObjectHeader* socket = CreateInstance(Socket());
+    objects.push_back(socket);
+    EXPECT_TRUE(ObjectIsaDefinition(socket, TCPSocket()));
+    EXPECT_TRUE(ObjectIsaDefinition(socket, Readable()));
+    EXPECT_TRUE(ObjectIsaDefinition(socket, Writeable()));
+    string address("localhost");
+    socketDirectConnect(socket, address.Record(), ports["echo"]);
+    ASSERT_TRUE(PollUntil([&] { return SocketIsConnected(socket); }));
+    string line("ping");
+    SocketWrite(socket, line.Record());
+    TCPSocketFlush(socket);
+    ASSERT_TRUE(PollUntil([&] { return SocketBytesAvailable(socket) == 4; }));
+    EXPECT_EQ(Text(SocketReadAll(socket, nullptr)), "ping");
+}
+
+TEST_F(SocketLoopback, AConnectionBoundToANetworkInterfaceLeavesFromItsAddress) {
+    // The default interface is the address the host name resolves to.
+    const uint32_t interfaceAddress = GetLocalHostAddress();
+    SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = interfaceAddress;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    int length = sizeof local;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&local), &length);
+    listen(listener, 1);
+
+    ObjectHeader* socket = RuntimeNewObject(LoggingSocketClass());
+    objects.push_back(socket);
+    ObjectHeader* networkInterface = GetNetworkInterfaceObject(nullptr, -1);
+    if (!networkInterface) {
+        closesocket(listener);
+        GTEST_SKIP() << "this machine lists no network interfaces";
+    }
+    objSetter(socket, offsetof(SocketCoreObject, networkInterface), networkInterface);
+    ReleaseObject(networkInterface);
+    EXPECT_EQ(Text(socketLocalAddressGetter(socket)),
+              std::string(FormatDottedAddress(interfaceAddress).CString()));
+    ObjectHeader* server = Server(1, 1);
+    EXPECT_EQ(Text(socketLocalAddressGetter(server)), Text(socketLocalAddressGetter(socket)));
+    string address(FormatDottedAddress(interfaceAddress).CString());
+    socketDirectConnect(socket, address.Record(), ntohs(local.sin_port));
+    ASSERT_TRUE(PollUntil([] { return Logged("Connected"); }));
+    sockaddr_in peer = {};
+    length = sizeof peer;
+    SOCKET accepted = accept(listener, reinterpret_cast<sockaddr*>(&peer), &length);
+    EXPECT_EQ(peer.sin_addr.s_addr, interfaceAddress);
+    closesocket(accepted);
+    closesocket(listener);
 }
 
 TEST_F(SocketLoopback, AResetConnectionGivesLostConnection) {

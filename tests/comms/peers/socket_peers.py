@@ -9,6 +9,7 @@ Listens on port 0 for each role and writes one line "role=port ..." to the port 
   reset      resets each connection 0.3 s after accepting it
   held       a listening port nobody else may take
   closed     a port where nothing listens
+  udp        a datagram socket that sends every datagram back to its sender
   control    line commands:
                clients PORT N   N clients connect to PORT, each sends "client K\\n", waits for the
                                 line to come back and closes
@@ -49,6 +50,14 @@ class Peers:
             self.selector.register(server, selectors.EVENT_READ, ("accept", role))
         return server
 
+    def udp_echo(self):
+        echo = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        echo.bind(("127.0.0.1", 0))
+        echo.setblocking(False)
+        self.ports["udp"] = echo.getsockname()[1]
+        self.selector.register(echo, selectors.EVENT_READ, ("udp", None))
+        return echo
+
     def closed_port(self):
         probe = socket.socket()
         probe.bind(("127.0.0.1", 0))
@@ -85,6 +94,13 @@ class Peers:
         connection.close()
 
     def readable(self, connection, kind, state):
+        if kind == "udp":
+            try:
+                data, sender = connection.recvfrom(65536)
+                connection.sendto(data, sender)
+            except (BlockingIOError, ConnectionResetError):
+                pass
+            return
         try:
             data = connection.recv(1 << 20)
         except (ConnectionResetError, BlockingIOError):
@@ -184,6 +200,7 @@ def main():
     args = parser.parse_args()
     peers = Peers(args.connections, args.deadline)
     servers = [peers.listen(role) for role in ("echo", "sink", "sendclose", "reset", "held", "control")]
+    servers.append(peers.udp_echo())
     peers.closed_port()
     with open(args.port_file + ".tmp", "w") as f:
         f.write(" ".join("%s=%d" % item for item in peers.ports.items()) + "\n")
