@@ -11,6 +11,12 @@ namespace {
 StringMap<ObjectDefinition*>* sIntrinsicClassMap = nullptr;
 StringMap<ObjectDefinition*>* gIntrinsicModuleMap = nullptr;
 
+// Every class registration in order, a class registered again included.
+SimpleVector<ObjectDefinition*>& RegisteredClasses() {
+    static SimpleVector<ObjectDefinition*> classes;
+    return classes;
+}
+
 StringMap<ObjectDefinition*>* NewDefinitionMap() { return new StringMap<ObjectDefinition*>(256); }
 
 void RegisterNamed(const char* linkName, void* function) {
@@ -37,7 +43,18 @@ void RegisterIntrinsicClass(ObjectDefinition* definition) {
     if (!definition) return;
     if (!sIntrinsicClassMap) sIntrinsicClassMap = NewDefinitionMap();
     sIntrinsicClassMap->SetEntry(definition->className, definition);
+    RegisteredClasses().push_back(definition);
     RegisterDefinitionFunctions(definition);
+}
+
+int32_t IntrinsicClassRegistrationCount() {
+    return static_cast<int32_t>(RegisteredClasses().size());
+}
+
+ObjectDefinition* IntrinsicClassRegistrationAt(int32_t index) {
+    const SimpleVector<ObjectDefinition*>& classes = RegisteredClasses();
+    if (index < 0 || static_cast<uint32_t>(index) >= classes.size()) return nullptr;
+    return classes[index];
 }
 
 ObjectDefinition* FindIntrinsicClass(const string& name) {

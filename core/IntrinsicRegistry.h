@@ -9,6 +9,9 @@
 
 void RegisterIntrinsicClass(ObjectDefinition* definition);
 ObjectDefinition* FindIntrinsicClass(const string& name);
+// The class registrations in their order; null for an index outside 0 to the count - 1.
+int32_t IntrinsicClassRegistrationCount();
+ObjectDefinition* IntrinsicClassRegistrationAt(int32_t index);
 void RegisterIntrinsicModule(ObjectDefinition* definition);
 void RegisterDefinitionFunctions(ObjectDefinition* definition);
 void RegisterFunctionReference(const FunctionReference* reference);
