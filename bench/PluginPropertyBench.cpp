@@ -11,7 +11,7 @@
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
 #include "host/PluginServices.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "host/IntrinsicTypes.h"
-#include "host/LinkTable.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/LinkTable.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "FailureReport.h"
 #include "SimpleVector.h"
 #include "StringMap.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "FailureReport.h"
 #include "SmallBlockAllocator.h"
 #include "files/DataFile.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "core/GuardedMemory.h"
 #include "core/Platform.h"
 #include "host/Startup.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "graphics/PictureClass.h"
 #include "graphics/PictureImp.h"
 #include "graphics/Shapes2D.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "windows/Pane.h"
 
 namespace {

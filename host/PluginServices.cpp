@@ -15,10 +15,10 @@
 #include "host/PeriodicTasks.h"
 #include "host/PluginClasses.h"
 #include "host/PluginDeclaration.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 #include "host/Startup.h"
-#include "values/EncodingConversion.h"
-#include "values/NumberConversion.h"
+#include "core/EncodingConversion.h"
+#include "core/NumberConversion.h"
 #include "values/TextServices.h"
 #include "values/Variant.h"
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "core/ByteUtilities.h"
 #include "core/GuardedMemory.h"
 #include "core/IntKeyMap.h"

@@ -6,8 +6,8 @@
 
 #include "core/Platform.h"
 #include "core/StringUtilities.h"
-#include "values/EncodingConversion.h"
-#include "values/NumberConversion.h"
+#include "core/EncodingConversion.h"
+#include "core/NumberConversion.h"
 #include "values/NumberFormat.h"
 #include "values/NumberParse.h"
 #include "values/StringLibrary.h"

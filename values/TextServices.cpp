@@ -6,7 +6,7 @@
 #include "EndOfLine.h"
 #include "StringLibrary.h"
 #include "TextForm.h"
-#include "Utf8Codec.h"
+#include "core/Utf8Codec.h"
 #include "controls/MessageDialog.h"
 #include "core/GuardedMemory.h"
 #include "core/StringUtilities.h"

@@ -6,7 +6,7 @@
 #include "core/Platform.h"
 #include "host/ShutdownContexts.h"
 #include "host/Startup.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "windows/MDIFrame.h"
 #include "windows/Pane.h"
 #include "windows/WindowList.h"

@@ -9,7 +9,7 @@
 
 #include "core/ClassDefinition.h"
 #include "core/IntrinsicRegistry.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 // as it is built; the table will hold 219 rows.
 #include <cstring>
 
-#include "ClassDefinition.h"
-#include "RuntimeDebug.h"
+#include "core/ClassDefinition.h"
+#include "core/RuntimeDebug.h"
 #include "host/ConsoleApplication.h"
 #include "host/ExternalCallStrings.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/LookColors.h"
 #include "host/WindowLookups.h"
 #include "values/Bitwise.h"
@@ -15,7 +15,7 @@
 #include "values/MathFunctions.h"
 #include "values/MemoryBlock.h"
 #include "values/NumberText.h"
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 #include "values/StringLibrary.h"
 #include "values/ExternalFunctions.h"
 #include "values/TextEncodingObjects.h"

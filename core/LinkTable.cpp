@@ -1,4 +1,4 @@
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 
 #include "core/FailureReport.h"
 #include "core/GuardedMemory.h"

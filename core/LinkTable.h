@@ -11,7 +11,7 @@
 
 #include "core/RuntimeString.h"
 #include "core/StringMap.h"
-#include "host/RelocEntry.h"
+#include "core/RelocEntry.h"
 
 // The fixed rows, then the registered entries in registration order.
 int32_t StaticRelocEntryCount();

@@ -1,4 +1,4 @@
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 #include <cstring>
 
