@@ -12,6 +12,7 @@
 #include "core/SmallBlockAllocator.h"
 #include "host/PluginServices.h"
 #include "core/PropertyAccessors.h"
+#include "host/RuntimeWiring.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ ClassRecord* BenchClass() {
 }  // namespace
 
 int main() {
+    InstallRuntimeWiring();
     InitAllocatorLock();
     InitStringLock();
     ObjectHeader* shape = RuntimeNewObject(BenchClass());

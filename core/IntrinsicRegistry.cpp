@@ -1,9 +1,9 @@
 #include "IntrinsicRegistry.h"
 
 #include "FailureReport.h"
+#include "LinkTable.h"
 #include "SimpleVector.h"
 #include "StringMap.h"
-#include "core/LinkTable.h"
 
 namespace {
 
@@ -29,10 +29,11 @@ void CheckModule(bool holds, int32_t line, const char* condition) {
 
 }  // namespace
 
-// The rows of the global functions, in table order (IntrinsicFunctionTable.cpp).
-extern MethodEntry gIntrinsicFunctionRows[];
-extern const int32_t gIntrinsicFunctionRowCount;
-void CompleteIntrinsicFunctionRows();
+namespace {
+IntrinsicFunctionRows sFunctionRows = {nullptr, 0, nullptr};
+}  // namespace
+
+void SetIntrinsicFunctionRows(const IntrinsicFunctionRows& rows) { sFunctionRows = rows; }
 
 SimpleVector<MethodEntry*>& IntrinsicFunctionTable() {
     static SimpleVector<MethodEntry*> table;
@@ -123,8 +124,8 @@ void LoadIntrinsicFunctions() {
     static bool loaded = false;
     if (loaded) return;
     loaded = true;
-    CompleteIntrinsicFunctionRows();
-    RegisterIntrinsicFunctions(gIntrinsicFunctionRows, gIntrinsicFunctionRowCount);
+    if (sFunctionRows.complete) sFunctionRows.complete();
+    if (sFunctionRows.rows) RegisterIntrinsicFunctions(sFunctionRows.rows, sFunctionRows.count);
 }
 
 int32_t IntrinsicFunctionCount() {

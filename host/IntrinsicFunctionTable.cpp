@@ -4,10 +4,12 @@
 
 #include "core/ClassDefinition.h"
 #include "core/RuntimeDebug.h"
+#include "files/ObjectDump.h"
 #include "host/ConsoleApplication.h"
 #include "host/ExternalCallStrings.h"
 #include "core/IntrinsicTypes.h"
 #include "host/LookColors.h"
+#include "host/RuntimeWiring.h"
 #include "host/WindowLookups.h"
 #include "values/Bitwise.h"
 #include "values/ColorValues.h"
@@ -19,6 +21,7 @@
 #include "values/StringLibrary.h"
 #include "values/ExternalFunctions.h"
 #include "values/TextEncodingObjects.h"
+#include "controls/MsgBox.h"
 #include "values/TextServices.h"
 #include "values/Date.h"
 #include "values/Variant.h"
@@ -132,10 +135,6 @@ const TypeDescriptor* const kColor = AsType(&kColorType);
 const TypeDescriptor* const kBoolean = AsType(&kBooleanType);
 
 }  // namespace
-
-extern MethodEntry gIntrinsicFunctionRows[];
-extern const int32_t gIntrinsicFunctionRowCount;
-void CompleteIntrinsicFunctionRows();
 
 MethodEntry gIntrinsicFunctionRows[] = {
     {"WatchCursor", nullptr, nullptr, 0, Function(getWatchCursor, "getWatchCursor"), {},

@@ -17,6 +17,7 @@
 #include "host/PluginDeclaration.h"
 #include "core/PropertyAccessors.h"
 #include "host/Startup.h"
+#include "values/CharacterTables.h"
 #include "core/EncodingConversion.h"
 #include "core/NumberConversion.h"
 #include "values/TextServices.h"

@@ -5,7 +5,7 @@
 #include "core/GuardedMemory.h"
 #include "core/Platform.h"
 #include "host/ShutdownContexts.h"
-#include "host/Startup.h"
+#include "values/CharacterTables.h"
 #include "core/EncodingConversion.h"
 #include "windows/MDIFrame.h"
 #include "windows/Pane.h"

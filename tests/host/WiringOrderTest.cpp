@@ -10,6 +10,7 @@
 #include "core/ClassDefinition.h"
 #include "core/IntrinsicRegistry.h"
 #include "core/LinkTable.h"
+#include "host/RuntimeWiring.h"
 
 namespace {
 
