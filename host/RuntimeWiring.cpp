@@ -3,12 +3,14 @@
 #include "comms/SocketClasses.h"
 #include "core/ArraySort.h"
 #include "core/DefinitionConversion.h"
+#include "core/IntrinsicTypes.h"
 #include "core/IntrinsicRegistry.h"
 #include "core/LinkTable.h"
 #include "core/SmallBlockAllocator.h"
 #include "host/CooperativeThreads.h"
 #include "host/PluginClasses.h"
 #include "host/StaticLinkTable.h"
+#include "values/NumberText.h"
 #include "values/StringLibrary.h"
 #include "windows/Drawing.h"
 
@@ -21,6 +23,7 @@ void InstallRuntimeWiring() {
     SetSortStackCheck(RuntimeStackCheck);
     SetStringSortOrder(RuntimeStringCompare);
     SetPluginClassFinder(FindPluginClassDefinition);
+    SetSingleTextHooks({SingleText, StringVal});
 }
 
 // The classes of the user interface, in their fixed registration order. Each subsystem adds its

@@ -9,7 +9,8 @@
 
 // Hands the ground floors their tables and hooks: the fixed rows of the link table, the
 // global-function table, the end of drawing when memory is out, the stack test and the order of
-// strings in a sort, and the search of plug-in classes. The first thing the runtime (and every test program) does.
+// strings in a sort, the search of plug-in classes and a Single's text. The first thing the runtime
+// (and every test program) does.
 void InstallRuntimeWiring();
 
 extern "C" {

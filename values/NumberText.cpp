@@ -86,6 +86,10 @@ void GetLocaleSeparators(string* thousands, string* decimal, string* date, strin
     if (time) *time = LocaleSetting(LOCALE_STIME);
 }
 
+string SingleText(float x) {
+    return AsciiString(numbertext::FormatDouble(x, numbertext::kAutomatic, 7));
+}
+
 string FormatCStr(double x) {
     string decimal;
     GetLocaleSeparators(nullptr, &decimal, nullptr, nullptr);
