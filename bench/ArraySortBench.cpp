@@ -12,6 +12,7 @@
 #include "core/ArrayRecord.h"
 #include "core/RuntimeString.h"
 #include "values/StringLibrary.h"
+#include "host/RuntimeWiring.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ void CompareSort(const char* what, ArrayElementKind kind, const std::vector<T>& 
 }  // namespace
 
 int main() {
+    InstallRuntimeWiring();
     std::printf("Array sorting, %d elements (runtime vs std::sort; ratio > 1: the runtime is faster)\n",
                 kCount);
     uint32_t seed = 11;

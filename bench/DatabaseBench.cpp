@@ -11,6 +11,7 @@
 #include "database/DatabaseObjects.h"
 #include "files/DataFile.h"
 #include "tests/database/TestEngine.h"
+#include "host/RuntimeWiring.h"
 
 namespace {
 
@@ -115,6 +116,7 @@ void Scrollable(TestEngine& engine) {
 }  // namespace
 
 int main() {
+    InstallRuntimeWiring();
     InitAllocatorLock();
     InitStringLock();
     InitializeDataFileLock();

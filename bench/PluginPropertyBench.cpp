@@ -11,7 +11,8 @@
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
 #include "host/PluginServices.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
+#include "host/RuntimeWiring.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ ClassRecord* BenchClass() {
 }  // namespace
 
 int main() {
+    InstallRuntimeWiring();
     InitAllocatorLock();
     InitStringLock();
     ObjectHeader* shape = RuntimeNewObject(BenchClass());

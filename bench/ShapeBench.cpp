@@ -17,7 +17,7 @@
 #include "graphics/ShapeOutlines.h"
 #include "graphics/ShapePlotter.h"
 #include "graphics/Shapes2D.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 #include "windows/Drawing.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "core/ArrayRecord.h"
 #include "core/RuntimeString.h"
 #include "values/StringLibrary.h"
-#include "values/TextEncodings.h"
+#include "core/TextEncodings.h"
 
 namespace {
 

@@ -12,8 +12,8 @@ function(qv_add_subsystem name)
     set_property(GLOBAL APPEND PROPERTY QV_RUNTIME_LIBRARIES qv_${name})
 endfunction()
 
-# The subsystems call each other in both directions (the allocator ends drawing, the window system
-# allocates), so a target sees all of them as one link group.
+# Above core and values the subsystems call each other in both directions (the window system draws
+# pictures, the graphics draw into windows), so a target sees all of them as one link group.
 function(qv_link_runtime target)
     get_property(libraries GLOBAL PROPERTY QV_RUNTIME_LIBRARIES)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})

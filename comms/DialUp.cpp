@@ -7,7 +7,7 @@
 #include "controls/MessageDialog.h"
 #include "core/FailureReport.h"
 #include "core/GuardedMemory.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

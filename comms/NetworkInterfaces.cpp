@@ -11,7 +11,7 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 static_assert(sizeof(IP_ADAPTER_INFO) == 640, "the platform's adapter record");
 

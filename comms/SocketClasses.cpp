@@ -13,10 +13,10 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "host/IntrinsicTypes.h"
-#include "host/LinkTable.h"
+#include "core/IntrinsicTypes.h"
+#include "core/LinkTable.h"
+#include "core/PropertyAccessors.h"
 #include "host/Application.h"
-#include "host/PropertyAccessors.h"
 #include "values/NumberText.h"
 #include "values/TextEncodingObjects.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/DefinitionConversion.h"
 #include "core/IntrinsicRegistry.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/PluginServices.h"
 
 namespace {

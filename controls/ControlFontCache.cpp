@@ -2,7 +2,6 @@
 
 #include "core/GuardedMemory.h"
 #include "core/Platform.h"
-#include "host/Startup.h"
 #include "values/CharacterTables.h"
 
 namespace {

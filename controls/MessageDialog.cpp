@@ -7,7 +7,7 @@
 
 #include "core/Platform.h"
 #include "values/CharacterTables.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

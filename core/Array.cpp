@@ -4,7 +4,7 @@
 
 #include "FailureReport.h"
 #include "SmallBlockAllocator.h"
-#include "windows/ByteHandle.h"
+#include "core/ByteHandle.h"
 
 namespace {
 constexpr int32_t kInitialGrowthStep = 16;

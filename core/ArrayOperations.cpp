@@ -9,7 +9,7 @@
 #include "GuardedMemory.h"
 #include "SimpleVector.h"
 #include "SmallBlockAllocator.h"
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 
 namespace {
 

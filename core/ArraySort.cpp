@@ -9,11 +9,16 @@
 #include "FailureReport.h"
 #include "GuardedMemory.h"
 #include "SimpleVector.h"
-#include "values/StringLibrary.h"
 
 namespace {
 
-StackCheckFunction sStackCheck = &RuntimeStackCheck;
+StackCheckFunction sStackCheck = nullptr;
+
+int32_t CompareBytesNoCase(StringRecord* a, StringRecord* b) {
+    return string::CompareNoCase(string(a), string(b));
+}
+
+StringOrderFunction sStringOrder = &CompareBytesNoCase;
 
 // --- the engine ---
 
@@ -37,7 +42,7 @@ void QuickSortRange(Item* a, int32_t lo, int32_t hi, const Greater& greater) {
             InsertionSortRange(a, lo, hi, greater);
             return;
         }
-        sStackCheck();
+        if (sStackCheck) sStackCheck();
         if (ExceptionInFlight()) return;
         const Item pivot = a[lo + (hi - lo) / 2];
         int32_t i = lo;
@@ -73,7 +78,7 @@ struct ElementOrder {
 
 template <>
 struct ElementOrder<StringKind> {
-    bool operator()(StringRecord* x, StringRecord* y) const { return RuntimeStringCompare(x, y) > 0; }
+    bool operator()(StringRecord* x, StringRecord* y) const { return sStringOrder(x, y) > 0; }
 };
 
 // The same order asked of the keys that two permutation entries name.
@@ -145,7 +150,11 @@ void SortWithArrays(ArrayRecord* array, const SimpleVector<ArrayRecord*>& arrays
 }  // namespace
 
 StackCheckFunction SetSortStackCheck(StackCheckFunction check) {
-    return std::exchange(sStackCheck, check ? check : &RuntimeStackCheck);
+    return std::exchange(sStackCheck, check);
+}
+
+void SetStringSortOrder(StringOrderFunction order) {
+    sStringOrder = order ? order : &CompareBytesNoCase;
 }
 
 void ApplyPermutation(void* buffer, int32_t elementSize, const int32_t* permutation, int32_t n) {

@@ -8,15 +8,17 @@
 
 #include "ArrayRecord.h"
 
-extern "C" {
-// Raises StackOverflowException when the running thread's stack runs low (host/CooperativeThreads).
-void RuntimeStackCheck();
-}
-
-// The stack test the sort makes before each partition; RuntimeStackCheck unless a test installs
-// another. Returns the previous one.
+// The stack test the sort makes before each partition, which raises StackOverflowException when
+// the running thread's stack runs low: start-up installs the cooperative threads' RuntimeStackCheck,
+// and a test may install another. Null makes no test. Returns the previous one.
 using StackCheckFunction = void (*)();
 StackCheckFunction SetSortStackCheck(StackCheckFunction check);
+
+// The order of strings, negative, zero or positive as a is before, with or after b. Start-up
+// installs the string library's comparison, which follows the user's locale; until then (and for
+// null) strings sort by their bytes without regard to ASCII case.
+using StringOrderFunction = int32_t (*)(StringRecord* a, StringRecord* b);
+void SetStringSortOrder(StringOrderFunction order);
 
 // Ranges of at most this many elements go to the insertion sort.
 constexpr int32_t kInsertionSortLimit = 16;

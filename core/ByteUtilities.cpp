@@ -6,7 +6,6 @@
 #include "FailureReport.h"
 #include "GuardedMemory.h"
 #include "SmallBlockAllocator.h"
-#include "windows/Geometry.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 #include "FailureReport.h"
 #include "IntrinsicRegistry.h"
 #include "SmallBlockAllocator.h"
-#include "comms/SocketClasses.h"
 
 namespace {
 
@@ -286,27 +285,4 @@ const ClassRows kObjectRows = {
 ObjectDefinition* Object() {
     static ObjectDefinition definition;
     return FillClassDefinition(definition, kObjectRows);
-}
-
-// The classes of the user interface, in their fixed registration order. Each subsystem adds its
-// definition functions here as it is built; the rest of the order is (after Object): Timer, Serial,
-// SerialPort, DatabaseQuery, RGBSurface, the picture classes, Graphics, Control, RectControl, the
-// list box classes, Canvas, StaticText, ContextualMenu, ScrollBar, Slider, Window,
-// ContainerControl, EmbeddedWindowControl, GroupBox, Line, Oval, RoundRectangle, Rectangle,
-// EditField, PagePanel, OLEContainer, sys$popupRowTag, ProgressBar, _PaneChild, PrinterSetup,
-// MoviePlayer, MoviePlayerAction, PushButton, CheckBox, RadioButton, PopupMenu, ComboBox,
-// NotePlayer, Movie, Sound, StyledTextPrinter, TabPanel, MouseCursor, DataControlAction,
-// DataControl, TrayItem; the socket classes come before Object (UDPSocket and Datagram after
-// TCPSocket, Socket and IPCSocket after ServerSocket).
-extern "C" void CreateControlClasses() {
-    static const DefinitionFunction kClasses[] = {
-        SocketCore,
-        TCPSocket,
-        UDPSocket,
-        Datagram,
-        ServerSocket,
-        Socket,
-        Object,
-    };
-    for (DefinitionFunction definition : kClasses) RegisterIntrinsicClass(definition());
 }

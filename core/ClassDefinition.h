@@ -350,6 +350,3 @@ inline FunctionReference Function(F* function, const char* linkName) {
 
 // The root class.
 ObjectDefinition* Object();
-
-// Registers the built-in classes of the user interface, in their fixed order.
-extern "C" void CreateControlClasses();

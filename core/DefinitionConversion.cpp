@@ -4,11 +4,12 @@
 #include "IntKeyMap.h"
 #include "IntrinsicRegistry.h"
 #include "StringMap.h"
-#include "host/PluginClasses.h"
 
 namespace {
 
 constexpr const char* kSource = "ObjectDefinitionConverter";
+
+PluginClassFinder sPluginClassFinder = nullptr;
 
 // Both caches grow for the whole run; their entries do not own the class records.
 IntKeyMap<ClassRecord*, const ObjectDefinition*>& DefinitionCache() {
@@ -176,6 +177,8 @@ ClassRecord* ConvertObjectDefinition(ObjectDefinition* definition) {
     return out;
 }
 
+void SetPluginClassFinder(PluginClassFinder finder) { sPluginClassFinder = finder; }
+
 string MethodSignatureFor(const ObjectDefinition* definition, const void* function) {
     if (!function) return string();
     for (const ObjectDefinition* d = definition; d; d = d->super)
@@ -207,7 +210,7 @@ ClassRecord* RuntimeLookupClass(StringRecord* nameRecord) {
     ClassRecord* record = nullptr;
     if (cache.GetEntry(name, record)) return record;
     ObjectDefinition* definition = FindIntrinsicClass(name);
-    if (!definition) definition = FindPluginClassDefinition(name);
+    if (!definition && sPluginClassFinder) definition = sPluginClassFinder(name);
     if (!definition) return nullptr;
     record = LookupObjectDefinition(definition);
     if (record) cache.SetEntry(name, record);

@@ -16,6 +16,11 @@ ClassRecord* RuntimeLookupClass(StringRecord* name);
 ObjectHeader* CreateInstance(ObjectDefinition* definition);
 }
 
+// Where RuntimeLookupClass looks for a name that no built-in class bears: start-up installs the
+// search of the loaded plug-ins' classes. Until then (and for null) such a name names no class.
+using PluginClassFinder = ObjectDefinition* (*)(const string& name);
+void SetPluginClassFinder(PluginClassFinder finder);
+
 ClassRecord* ConvertObjectDefinition(ObjectDefinition* definition);
 // The link signature of the method whose function or setter is the function, searched in the
 // definition and then its superclasses; empty when none.

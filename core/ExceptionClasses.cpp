@@ -8,8 +8,8 @@
 #include "DefinitionConversion.h"
 #include "Exceptions.h"
 #include "IntrinsicRegistry.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

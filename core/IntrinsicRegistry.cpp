@@ -1,15 +1,21 @@
 #include "IntrinsicRegistry.h"
 
 #include "FailureReport.h"
+#include "LinkTable.h"
 #include "SimpleVector.h"
 #include "StringMap.h"
-#include "host/LinkTable.h"
 
 namespace {
 
 // Both maps are created by the first registration and kept for the whole run.
 StringMap<ObjectDefinition*>* sIntrinsicClassMap = nullptr;
 StringMap<ObjectDefinition*>* gIntrinsicModuleMap = nullptr;
+
+// Every class registration in order, a class registered again included.
+SimpleVector<ObjectDefinition*>& RegisteredClasses() {
+    static SimpleVector<ObjectDefinition*> classes;
+    return classes;
+}
 
 StringMap<ObjectDefinition*>* NewDefinitionMap() { return new StringMap<ObjectDefinition*>(256); }
 
@@ -23,10 +29,11 @@ void CheckModule(bool holds, int32_t line, const char* condition) {
 
 }  // namespace
 
-// The rows of the global functions, in table order (IntrinsicFunctionTable.cpp).
-extern MethodEntry gIntrinsicFunctionRows[];
-extern const int32_t gIntrinsicFunctionRowCount;
-void CompleteIntrinsicFunctionRows();
+namespace {
+IntrinsicFunctionRows sFunctionRows = {nullptr, 0, nullptr};
+}  // namespace
+
+void SetIntrinsicFunctionRows(const IntrinsicFunctionRows& rows) { sFunctionRows = rows; }
 
 SimpleVector<MethodEntry*>& IntrinsicFunctionTable() {
     static SimpleVector<MethodEntry*> table;
@@ -37,7 +44,18 @@ void RegisterIntrinsicClass(ObjectDefinition* definition) {
     if (!definition) return;
     if (!sIntrinsicClassMap) sIntrinsicClassMap = NewDefinitionMap();
     sIntrinsicClassMap->SetEntry(definition->className, definition);
+    RegisteredClasses().push_back(definition);
     RegisterDefinitionFunctions(definition);
+}
+
+int32_t IntrinsicClassRegistrationCount() {
+    return static_cast<int32_t>(RegisteredClasses().size());
+}
+
+ObjectDefinition* IntrinsicClassRegistrationAt(int32_t index) {
+    const SimpleVector<ObjectDefinition*>& classes = RegisteredClasses();
+    if (index < 0 || static_cast<uint32_t>(index) >= classes.size()) return nullptr;
+    return classes[index];
 }
 
 ObjectDefinition* FindIntrinsicClass(const string& name) {
@@ -106,8 +124,8 @@ void LoadIntrinsicFunctions() {
     static bool loaded = false;
     if (loaded) return;
     loaded = true;
-    CompleteIntrinsicFunctionRows();
-    RegisterIntrinsicFunctions(gIntrinsicFunctionRows, gIntrinsicFunctionRowCount);
+    if (sFunctionRows.complete) sFunctionRows.complete();
+    if (sFunctionRows.rows) RegisterIntrinsicFunctions(sFunctionRows.rows, sFunctionRows.count);
 }
 
 int32_t IntrinsicFunctionCount() {

@@ -9,11 +9,22 @@
 
 void RegisterIntrinsicClass(ObjectDefinition* definition);
 ObjectDefinition* FindIntrinsicClass(const string& name);
+// The class registrations in their order; null for an index outside 0 to the count - 1.
+int32_t IntrinsicClassRegistrationCount();
+ObjectDefinition* IntrinsicClassRegistrationAt(int32_t index);
 void RegisterIntrinsicModule(ObjectDefinition* definition);
 void RegisterDefinitionFunctions(ObjectDefinition* definition);
 void RegisterFunctionReference(const FunctionReference* reference);
 
-// The global functions of the language.
+// The global functions of the language: the application's table, which start-up supplies before the
+// first use (without it the table is empty). Its rows are loaded on the first ask, after complete
+// has filled in what exists only once the classes do (class-typed results and parameters).
+struct IntrinsicFunctionRows {
+    MethodEntry* rows;
+    int32_t count;
+    void (*complete)();
+};
+void SetIntrinsicFunctionRows(const IntrinsicFunctionRows& rows);
 void LoadIntrinsicFunctions();
 int32_t RegisterIntrinsicFunctions(MethodEntry* rows, int32_t count);
 void RegisterIntrinsicFunction(MethodEntry* row);

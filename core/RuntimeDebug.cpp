@@ -3,8 +3,7 @@
 #include "DefinitionConversion.h"
 #include "FailureReport.h"
 #include "SmallBlockAllocator.h"
-#include "files/DataFile.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 
@@ -127,25 +126,6 @@ int32_t RuntimeDebugObjectRefs(ObjectHeader* self, int32_t index) {
 
 void RuntimeDebugDestructor(ObjectHeader* self) {
     if (self == sInstance) sInstance = nullptr;
-}
-
-void debugDumpObjects(StringRecord* path) {
-    FileStream* file = NewDataFile();
-    file->Create(string(path));
-    ObjectHeader* runtime = RuntimeDebugInstance();
-
-    string line = StringFromInteger(RuntimeDebugMemoryUsed(runtime));
-    line.AppendCString(" used in heap1");
-    file->WriteLine(line);
-    const int32_t count = RuntimeDebugObjectCount(runtime);
-    line = StringFromInteger(count);
-    line.AppendCString(" objects");
-    file->WriteLine(line);
-    for (int32_t i = 0; i < count; ++i)
-        file->WriteLine(string::Adopt(RuntimeDebugObjectClass(runtime, i)));
-
-    ReleaseObject(runtime);
-    delete file;
 }
 
 }  // extern "C"

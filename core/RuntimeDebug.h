@@ -1,5 +1,5 @@
 // The language class Runtime, through which an application inspects its live objects and memory
-// use, and the object dump that writes the live objects' classes to a file.
+// use (files/ObjectDump.h writes them to a file).
 #pragma once
 
 #include <cstdint>
@@ -22,5 +22,4 @@ int32_t RuntimeDebugObjectID(ObjectHeader* self, int32_t index);
 StringRecord* RuntimeDebugObjectClass(ObjectHeader* self, int32_t index);
 int32_t RuntimeDebugObjectRefs(ObjectHeader* self, int32_t index);
 void RuntimeDebugDestructor(ObjectHeader* self);
-void debugDumpObjects(StringRecord* path);
 }

@@ -9,8 +9,8 @@
 #include "FailureReport.h"
 #include "RuntimeLock.h"
 #include "SmallBlockAllocator.h"
-#include "values/EncodingConversion.h"
-#include "values/Utf8Codec.h"
+#include "core/EncodingConversion.h"
+#include "core/Utf8Codec.h"
 
 namespace {
 

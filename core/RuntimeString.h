@@ -11,7 +11,7 @@
 
 class RuntimeLock;
 
-// Encoding tags a record carries; the other encoding values are in values/TextEncodings.h.
+// Encoding tags a record carries; the other encoding values are in TextEncodings.h.
 constexpr uint32_t kEncodingUTF8 = 0x08000100;
 constexpr uint32_t kEncodingUTF16 = 0x00000100;
 constexpr uint32_t kEncodingASCII = 0x00000600;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "RuntimeString.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 string string::ToUTF8() const {
     if (!mRecord || mRecord->encoding == kEncodingUTF8) return *this;

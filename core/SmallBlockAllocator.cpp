@@ -5,7 +5,6 @@
 #include "ExitCodes.h"
 #include "FailureReport.h"
 #include "RuntimeLock.h"
-#include "windows/Drawing.h"
 
 namespace {
 
@@ -18,6 +17,7 @@ FreeListLink* sFreeLists[kSizeClassCount];
 char* sChunkNext;
 int32_t sChunkBytesLeft;
 int32_t sBytesInUse;
+OutOfMemoryHook sOutOfMemoryHook = nullptr;
 
 // Held as a length-prefixed text, as the fatal-message routine takes it.
 const char kOutOfMemoryText[] = "\x39This application has run out of memory and must quit now.";
@@ -30,13 +30,15 @@ RuntimeLock& AllocatorLock() {
 }  // namespace
 
 [[noreturn]] static void OutOfMemory(bool reportAssertion) {
-    EndAllDrawing();
+    if (sOutOfMemoryHook) sOutOfMemoryHook();
     ShowFatalMessage(kOutOfMemoryText + 1);
     if (reportAssertion) ReportAssertion("utility", 1058, "0");
     EndProcess(kExitOutOfMemory);
 }
 
 void ExitOutOfMemory() { OutOfMemory(false); }
+
+void SetOutOfMemoryHook(OutOfMemoryHook hook) { sOutOfMemoryHook = hook; }
 
 void InitAllocatorLock() { sAllocatorLock.Create(); }
 

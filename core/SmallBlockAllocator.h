@@ -19,6 +19,10 @@ void InitAllocatorLock();
 // Ends drawing, shows the out-of-memory text and ends the process: for any allocation that may not
 // fail and found no memory.
 [[noreturn]] void ExitOutOfMemory();
+// What runs first when memory is out, before the text is shown: start-up installs the window
+// system's end of all drawing, so that the text can be painted. By default nothing runs.
+using OutOfMemoryHook = void (*)();
+void SetOutOfMemoryHook(OutOfMemoryHook hook);
 
 // Bytes of small blocks in use, as requested (not rounded to their class); heap blocks not counted.
 int32_t SmallBlockBytesInUse();

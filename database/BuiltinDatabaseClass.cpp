@@ -12,7 +12,7 @@
 #include "core/DefinitionConversion.h"
 #include "files/FolderItem.h"
 #include "files/FolderItemImp.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

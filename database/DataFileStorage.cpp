@@ -5,7 +5,7 @@
 #include "StorageTree.h"
 #include "core/Platform.h"
 #include "files/DataFile.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 #undef EOF
 

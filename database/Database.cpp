@@ -9,9 +9,9 @@
 #include "DatabaseShutdownContext.h"
 #include "SQLEmulation.h"
 #include "core/DefinitionConversion.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/PluginClasses.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 #include "host/ResourceManager.h"
 
 namespace {

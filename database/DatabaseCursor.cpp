@@ -11,7 +11,7 @@
 #include "core/DefinitionConversion.h"
 #include "core/GuardedMemory.h"
 #include "graphics/PictureClass.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "values/Date.h"
 #include "values/NumberText.h"
 #include "values/Variant.h"

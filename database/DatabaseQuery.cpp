@@ -6,8 +6,8 @@
 #include "controls/NotificationReceiverList.h"
 #include "core/DefinitionConversion.h"
 #include "core/IntrinsicRegistry.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

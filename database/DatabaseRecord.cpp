@@ -11,7 +11,7 @@
 #include "files/DataFile.h"
 #include "graphics/PictureClass.h"
 #include "host/EventLoop.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "values/Date.h"
 #include "values/NumberText.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/Platform.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "values/NumberFormat.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
 #include "host/Application.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
 #include "values/MemoryBlock.h"
 
 #undef EOF

@@ -7,7 +7,7 @@
 
 #include "core/FailureReport.h"
 #include "core/Platform.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 #undef EOF
 

@@ -11,7 +11,7 @@
 #include "PathMarshalling.h"
 #include "core/FailureReport.h"
 #include "core/Platform.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "core/Exceptions.h"
 #include "graphics/MediaClasses.h"
 #include "graphics/PictureClass.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "values/Date.h"
 #include "windows/Drawing.h"
 #include "windows/MouseCursor.h"

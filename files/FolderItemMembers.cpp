@@ -9,7 +9,7 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "values/Date.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "windows/MouseCursor.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "files/OSTypeText.h"
 
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 uint32_t OSTypeFromString(const string& text) {
     if (text.IsEmpty()) return 0x3F3F3F3F;  // "????"

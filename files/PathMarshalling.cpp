@@ -4,7 +4,7 @@
 #include <cwchar>
 
 #include "core/Platform.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 SystemPath::SystemPath(const string& path) : mWide(IsUnicodePlatform()) {
     mText = mWide ? path.ToUTF8().ToUTF16() : ConvertToSystemEncoding(path);

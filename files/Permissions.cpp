@@ -4,7 +4,7 @@
 #include "core/IntrinsicRegistry.h"
 #include "graphics/MediaClasses.h"
 #include "graphics/PictureClass.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "windows/MouseCursor.h"
 
 namespace {

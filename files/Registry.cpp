@@ -9,7 +9,7 @@
 #include "RegistryPath.h"
 #include "core/FailureReport.h"
 #include "core/Platform.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "values/MemoryBlock.h"
 #include "values/Variant.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <shellapi.h>
 
 #include "core/Platform.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 bool ShellOpenURL(const string& url) {
     // ShellExecute answers a value above 32 on success.

@@ -9,9 +9,9 @@
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
 #include "host/Application.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
-#include "values/EncodingConversion.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
+#include "core/EncodingConversion.h"
 #include "values/EndOfLine.h"
 
 #undef EOF

@@ -4,8 +4,8 @@
 #include "core/Exceptions.h"
 #include "core/GuardedMemory.h"
 #include "core/Platform.h"
-#include "host/Startup.h"
-#include "values/EncodingConversion.h"
+#include "values/CharacterTables.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "graphics/PictureImp.h"
 #include "graphics/ShapePlotter.h"
 #include "graphics/Shapes2D.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "windows/Pane.h"
 
 namespace {

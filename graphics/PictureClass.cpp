@@ -11,8 +11,8 @@
 #include "graphics/PictureImp.h"
 #include "graphics/RGBSurface.h"
 #include "graphics/Shapes2D.h"
-#include "host/IntrinsicTypes.h"
-#include "host/LinkTable.h"
+#include "core/IntrinsicTypes.h"
+#include "core/LinkTable.h"
 #include "windows/Drawing.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "graphics/PictureClass.h"
 #include "graphics/PictureImp.h"
 #include "graphics/SeedFill.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 #include <windows.h>
 

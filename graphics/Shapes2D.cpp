@@ -11,8 +11,8 @@
 #include "graphics/PictureClass.h"
 #include "graphics/PictureImp.h"
 #include "graphics/ShapeOutlines.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
 
 static_assert(sizeof(ObjectHeader) == kShapeFieldsOffset);
 

@@ -8,7 +8,7 @@
 #include "host/Application.h"
 #include "host/CooperativeThreads.h"
 #include "host/EventLoop.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/ServiceMode.h"
 #include "host/Startup.h"
 #include "values/EndOfLine.h"

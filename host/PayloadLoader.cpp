@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "LinkTable.h"
+#include "core/LinkTable.h"
 #include "ResourceManager.h"
 #include "ShutdownContexts.h"
 #include "core/ByteUtilities.h"
@@ -12,7 +12,7 @@
 #include "core/GuardedMemory.h"
 #include "core/Platform.h"
 #include "core/SimpleVector.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "windows/CommandLine.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
 #include "core/StringMap.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/PluginDeclaration.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

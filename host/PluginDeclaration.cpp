@@ -5,7 +5,7 @@
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
 #include "host/DeclarationLexer.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/PluginClasses.h"
 #include "host/PluginLibrary.h"
 

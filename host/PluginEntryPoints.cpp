@@ -5,7 +5,7 @@
 
 #include "core/FailureReport.h"
 #include "core/StringMap.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 #include "host/PluginClasses.h"
 
 namespace {

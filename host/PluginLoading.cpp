@@ -4,11 +4,11 @@
 
 #include "core/Platform.h"
 #include "files/FolderItemImp.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 #include "host/MemoryModule.h"
 #include "host/PluginClasses.h"
 #include "host/ResourceManager.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "graphics/MediaObjects.h"
 #include "graphics/PictureClass.h"
 #include "graphics/PictureImp.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "windows/MouseCursor.h"
 
 namespace {

@@ -16,32 +16,13 @@
 #include "graphics/MediaObjects.h"
 #include "host/PayloadLoader.h"
 #include "host/PluginLoading.h"
+#include "host/RuntimeWiring.h"
 #include "values/CharacterTables.h"
 #include "windows/CommandLine.h"
 #include "windows/MDIFrame.h"
 #include "windows/SystemPrimitives.h"
 #include "windows/TopLevelWindowClass.h"
 #include "windows/WindowServices.h"
-
-namespace {
-int32_t sSystemScript = 0;
-}  // namespace
-
-int32_t SystemScriptForLanguage(uint16_t languageId) {
-    switch (languageId) {
-    case 0x0404:
-    case 0x0804:
-    case 0x0C04:
-    case 0x1004:
-        return 21;
-    case 0x0411:
-        return 13;
-    default:
-        return 0;
-    }
-}
-
-int32_t SystemScript() { return sSystemScript; }
 
 SimpleVector<string> DocumentNames(const string& arguments) {
     SimpleVector<string> names;
@@ -115,12 +96,6 @@ void InitializeRuntime() {
     OleInitialize(nullptr);
     StackCheckerInit(kMainStackCheckSize);
     StartNetworking();
-}
-
-void InitializeSystemScript() {
-    sSystemScript = SystemScriptForLanguage(GetUserDefaultLangID());
-    // The string functions' single-byte paths read the current tables from the first call on.
-    SelectSystemCharacterTables();
 }
 
 void FireApplicationOpenEvents() {

@@ -9,12 +9,8 @@
 #include "core/RuntimeString.h"
 #include "core/SimpleVector.h"
 
-// The system script: 13 for the Japanese user language, 21 for the Chinese ones, else 0.
-int32_t SystemScriptForLanguage(uint16_t languageId);
-int32_t SystemScript();
-
-// The main entry's part before the loader: the system script, then the runtime's own set-up.
-void InitializeSystemScript();
+// The main entry's part before the loader, after the system script (values/CharacterTables.h): the
+// runtime's own set-up.
 void InitializeRuntime();
 // Fires the Application's Open, then OpenDocument for each document of the command line or
 // NewDocument, each inside the loop's exception frame.

@@ -1,7 +1,7 @@
 // The fixed part of the link table, written from the inventory. Only the rows' addresses are
 // taken here, so each function is declared as a bare extern "C" symbol; this file includes none of
 // the headers that declare them with their real signatures, which would conflict.
-#include "host/RelocEntry.h"
+#include "host/StaticLinkTable.h"
 
 #define QV_ROW(folder, function) extern "C" void function();
 #define QV_ALIAS_ROW(folder, name, function) extern "C" void function();

@@ -3,11 +3,11 @@
 #include <cstddef>
 
 #include "CooperativeThreads.h"
-#include "LinkTable.h"
+#include "core/LinkTable.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "files/ByteStream.h"
 #include "files/FolderItem.h"
 #include "core/IntrinsicRegistry.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

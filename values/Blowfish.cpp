@@ -4,7 +4,7 @@
 
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "values/MemoryBlock.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "core/DefinitionConversion.h"
-#include "host/IntrinsicTypes.h"
-#include "values/NumberConversion.h"
+#include "core/IntrinsicTypes.h"
+#include "core/NumberConversion.h"
 #include "values/NumberFormat.h"
 #include "values/NumberText.h"
 #include "values/Variant.h"

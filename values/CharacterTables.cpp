@@ -2,13 +2,14 @@
 
 #include <windows.h>
 
-#include "EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "core/ByteUtilities.h"
 #include "core/GuardedMemory.h"
 #include "core/IntKeyMap.h"
-#include "host/Startup.h"
 
 namespace {
+
+int32_t sSystemScript = 0;
 
 // What the single-byte paths read before the first selection: no lead bytes, ASCII letters only.
 struct AsciiTables {
@@ -131,4 +132,26 @@ string ConvertToSystemScriptEncoding(const string& s) {
     case 21: return ConvertStringEncoding(s, kEncodingDOSChineseTrad);
     default: return ConvertStringEncoding(s, kEncodingWindowsLatin1);
     }
+}
+
+int32_t SystemScriptForLanguage(uint16_t languageId) {
+    switch (languageId) {
+    case 0x0404:
+    case 0x0804:
+    case 0x0C04:
+    case 0x1004:
+        return 21;
+    case 0x0411:
+        return 13;
+    default:
+        return 0;
+    }
+}
+
+int32_t SystemScript() { return sSystemScript; }
+
+void InitializeSystemScript() {
+    sSystemScript = SystemScriptForLanguage(GetUserDefaultLangID());
+    // The string functions' single-byte paths read the current tables from the first call on.
+    SelectSystemCharacterTables();
 }

@@ -43,3 +43,9 @@ inline bool IsDecimalDigit(char c) {
 
 // The text in the system script's code page (932, 950 or 1252), for ANSI window and menu calls.
 string ConvertToSystemScriptEncoding(const string& s);
+
+// The system script: 13 for the Japanese user language, 21 for the Chinese ones, else 0. Start-up
+// sets it from the user language, and selects the system's tables, before anything else runs.
+int32_t SystemScriptForLanguage(uint16_t languageId);
+int32_t SystemScript();
+void InitializeSystemScript();

@@ -1,6 +1,6 @@
 #include "values/ColorValues.h"
 
-#include "values/NumberConversion.h"
+#include "core/NumberConversion.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "values/DateCalendar.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "values/NumberFormat.h"
 
 namespace {

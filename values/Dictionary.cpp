@@ -6,8 +6,8 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/SmallBlockAllocator.h"
-#include "host/IntrinsicTypes.h"
-#include "host/LinkTable.h"
+#include "core/IntrinsicTypes.h"
+#include "core/LinkTable.h"
 #include "values/Variant.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "StringLibrary.h"
 #include "core/DefinitionConversion.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

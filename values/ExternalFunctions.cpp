@@ -8,7 +8,7 @@
 #include "core/IntKeyMap.h"
 #include "core/Platform.h"
 #include "core/StringMap.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "values/JapaneseEncodingGuess.h"
 
-#include "values/TextEncodings.h"
+#include "core/TextEncodings.h"
 
 namespace {
 

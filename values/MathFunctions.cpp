@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "values/NumberConversion.h"
+#include "core/NumberConversion.h"
 
 namespace {
 

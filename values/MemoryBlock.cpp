@@ -7,8 +7,8 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/SmallBlockAllocator.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

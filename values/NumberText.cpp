@@ -6,8 +6,8 @@
 
 #include "core/Platform.h"
 #include "core/StringUtilities.h"
-#include "values/EncodingConversion.h"
-#include "values/NumberConversion.h"
+#include "core/EncodingConversion.h"
+#include "core/NumberConversion.h"
 #include "values/NumberFormat.h"
 #include "values/NumberParse.h"
 #include "values/StringLibrary.h"
@@ -84,6 +84,10 @@ void GetLocaleSeparators(string* thousands, string* decimal, string* date, strin
     if (decimal) *decimal = LocaleSetting(LOCALE_SDECIMAL);
     if (date) *date = LocaleSetting(LOCALE_SDATE);
     if (time) *time = LocaleSetting(LOCALE_STIME);
+}
+
+string SingleText(float x) {
+    return AsciiString(numbertext::FormatDouble(x, numbertext::kAutomatic, 7));
 }
 
 string FormatCStr(double x) {

@@ -13,6 +13,8 @@ void GetLocaleSeparators(string* thousands, string* decimal, string* date, strin
 string FormatCStr(double x);
 // x by the Format picture, tagged with the picture's encoding (ASCII for the empty picture).
 string FormatWithSpec(double x, const string& picture);
+// A Single's text as plug-ins receive it: seven significant digits, tagged ASCII.
+string SingleText(float x);
 // Val's reading of a runtime string of any encoding; see numbertext::ParseNumberText.
 double ParseNumber(const string& s, bool* notNumber);
 // Whether a text is a number to IsNumeric: "NaN", "Inf" and their "(ddd)" forms, or a complete

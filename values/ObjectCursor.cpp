@@ -1,7 +1,7 @@
 #include "values/ObjectCursor.h"
 
 #include "core/Exceptions.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "values/Collection.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstddef>
 
 #include "core/DefinitionConversion.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
-#include "values/NumberConversion.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
+#include "core/NumberConversion.h"
 #include "values/NumberText.h"
 
 namespace {

@@ -2,11 +2,11 @@
 #include <windows.h>
 
 #include "CharacterTables.h"
-#include "EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "StringLibrary.h"
 #include "TextForm.h"
 #include "UnicodeCase.h"
-#include "Utf8Codec.h"
+#include "core/Utf8Codec.h"
 #include "core/GuardedMemory.h"
 #include "core/Platform.h"
 

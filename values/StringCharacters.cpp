@@ -4,7 +4,7 @@
 #include "CharacterTables.h"
 #include "StringLibrary.h"
 #include "TextForm.h"
-#include "Utf8Codec.h"
+#include "core/Utf8Codec.h"
 
 namespace {
 

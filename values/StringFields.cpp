@@ -3,11 +3,11 @@
 #include <new>
 
 #include "CharacterTables.h"
-#include "EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "StringLibrary.h"
 #include "TextForm.h"
 #include "TextSearch.h"
-#include "Utf8Codec.h"
+#include "core/Utf8Codec.h"
 #include "core/FailureReport.h"
 #include "core/StringUtilities.h"
 

@@ -2,12 +2,12 @@
 #include <cstring>
 
 #include "CharacterTables.h"
-#include "EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "StringLibrary.h"
 #include "TextForm.h"
 #include "TextSearch.h"
 #include "UnicodeCase.h"
-#include "Utf8Codec.h"
+#include "core/Utf8Codec.h"
 #include "core/StringUtilities.h"
 
 namespace {

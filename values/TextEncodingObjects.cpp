@@ -5,12 +5,12 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/IntKeyMap.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
-#include "values/EncodingConversion.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
+#include "core/EncodingConversion.h"
 #include "values/JapaneseEncodingGuess.h"
-#include "values/TextEncodings.h"
-#include "values/Utf8Codec.h"
+#include "core/TextEncodings.h"
+#include "core/Utf8Codec.h"
 
 namespace {
 

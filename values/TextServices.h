@@ -1,5 +1,5 @@
-// Small text services: the language's two message boxes, backslash escapes, the removal of "&"
-// mnemonic markers from captions, and the splitting of a name-value list.
+// Small text services: backslash escapes, the removal of "&" mnemonic markers from captions, and
+// the splitting of a name-value list. The language's two message boxes are controls/MsgBox.h.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +7,6 @@
 #include "core/RuntimeString.h"
 
 extern "C" {
-// Shows the text in a system message box with the one OK button; a blank line in it separates
-// the message from the explanation.
-void RuntimeMsgBox(StringRecord* text);
-// Shows the prompt with the buttons, default button and icon that the code selects, and returns
-// the conventional code of the button pressed (1 OK, 2 Cancel, 3 Abort, 4 Retry, 5 Ignore, 6 Yes,
-// 7 No).
-int32_t VB_RuntimeMsgBox(StringRecord* prompt, int32_t buttons, StringRecord* title);
-
 // The text with its backslash escapes decoded (tagged UTF-8), or with escapes for quotes, the
 // question mark, the backslash and every byte outside 0x20 to 0x7E (tagged ASCII).
 void DecodeBackslashEscape(string* result, const string* text);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "CaseTables.h"
-#include "Utf8Codec.h"
+#include "core/Utf8Codec.h"
 #include "core/GuardedMemory.h"
 #include "core/IntKeyMap.h"
 

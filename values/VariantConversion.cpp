@@ -7,7 +7,7 @@
 #include "core/FailureReport.h"
 #include "core/IntKeyMap.h"
 #include "values/Date.h"
-#include "values/NumberConversion.h"
+#include "core/NumberConversion.h"
 #include "values/NumberText.h"
 #include "values/Variant.h"
 

@@ -6,7 +6,7 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "values/Date.h"
 #include "values/StringLibrary.h"
 #include "values/Variant.h"

@@ -4,7 +4,7 @@
 
 #include "core/ByteUtilities.h"
 #include "core/Platform.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
 #include "core/IntrinsicRegistry.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/WindowLookups.h"
 #include "windows/RuntimeViewWindow.h"
 #include "windows/WindowObject.h"

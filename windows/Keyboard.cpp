@@ -6,8 +6,8 @@
 #include "core/FailureReport.h"
 #include "core/Platform.h"
 #include "core/StringMap.h"
-#include "host/IntrinsicTypes.h"
-#include "values/EncodingConversion.h"
+#include "core/IntrinsicTypes.h"
+#include "core/EncodingConversion.h"
 
 int32_t gKeyModifiers = 0;
 

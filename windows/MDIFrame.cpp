@@ -4,7 +4,7 @@
 #include "core/Platform.h"
 #include "host/Application.h"
 #include "host/EventLoop.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "core/MethodSlotNames.h"
 #include "host/Application.h"
 #include "host/EventLoop.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/MenuCommands.h"
 #include "values/Variant.h"
 

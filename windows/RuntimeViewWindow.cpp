@@ -11,7 +11,7 @@
 #include "graphics/PictureClass.h"
 #include "graphics/PictureImp.h"
 #include "host/EventLoop.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "windows/TopLevelWindowClass.h"
 #include "windows/WindowMessages.h"
 #include "windows/WindowList.h"

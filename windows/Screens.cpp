@@ -4,8 +4,8 @@
 
 #include "core/DefinitionConversion.h"
 #include "core/Platform.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
 
 SimpleVector<ObjectHeader*> gScreens;
 

@@ -13,7 +13,7 @@
 #include "core/FailureReport.h"
 #include "core/Platform.h"
 #include "values/CharacterTables.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "core/IntrinsicRegistry.h"
 #include "host/Application.h"
 #include "host/EventLoopApplication.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/MainLoopFrame.h"
 #include "host/WindowLookups.h"
 #include "windows/MenuItemClass.h"

@@ -9,7 +9,7 @@
 #include "core/Exceptions.h"
 #include "graphics/GraphicsImp.h"
 #include "host/EventLoop.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "windows/Pane.h"
 #include "windows/Screens.h"
 #include "windows/SystemPrimitives.h"

@@ -16,7 +16,7 @@
 #include "comms/NetworkInterfaces.h"
 #include "comms/TCPSocketCore.h"
 #include "host/Application.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 #include "values/TextEncodingObjects.h"
 #include "core/DefinitionConversion.h"
 #include "host/EventLoop.h"

@@ -13,7 +13,7 @@
 #include "comms/WinsockTables.h"
 #include "core/DefinitionConversion.h"
 #include "core/Platform.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 #include "values/TextEncodingObjects.h"
 
 // UDPSocket objects over loopback against a peer datagram socket of the test's own, polled as the

@@ -6,7 +6,7 @@
 
 #include "controls/ControlFontCache.h"
 #include "core/Platform.h"
-#include "host/Startup.h"
+#include "values/CharacterTables.h"
 
 namespace {
 

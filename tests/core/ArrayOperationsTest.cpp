@@ -6,7 +6,7 @@
 #include "FailureRecorder.h"
 #include "core/ArrayRecord.h"
 #include "core/RuntimeString.h"
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 
 namespace {
 

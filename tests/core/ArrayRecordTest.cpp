@@ -7,7 +7,7 @@
 #include "FailureRecorder.h"
 #include "core/ArrayRecord.h"
 #include "core/RuntimeString.h"
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 
 // CompiledArrays.c, built like compiled application code.
 extern "C" {

@@ -11,8 +11,8 @@
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/IntrinsicRegistry.h"
-#include "host/IntrinsicTypes.h"
-#include "host/PropertyAccessors.h"
+#include "core/IntrinsicTypes.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "core/ClassDefinition.h"
 #include "core/IntrinsicRegistry.h"
 #include "core/RuntimeDebug.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 #include "values/Date.h"
 #include "values/EndOfLine.h"
 #include "values/Variant.h"

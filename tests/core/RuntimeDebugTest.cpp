@@ -12,6 +12,7 @@
 #include "core/DefinitionConversion.h"
 #include "core/LRUList.h"
 #include "core/RuntimeDebug.h"
+#include "files/ObjectDump.h"
 #include "core/SmallBlockAllocator.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "StringTesting.h"
 #include "core/RuntimeString.h"
 #include "core/SmallBlockAllocator.h"
-#include "values/TextEncodings.h"
+#include "core/TextEncodings.h"
 
 namespace {
 

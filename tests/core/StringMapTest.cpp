@@ -7,7 +7,7 @@
 #include "FailureRecorder.h"
 #include "StringTesting.h"
 #include "core/StringMap.h"
-#include "values/TextEncodings.h"
+#include "core/TextEncodings.h"
 
 namespace {
 

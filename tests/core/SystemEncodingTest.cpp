@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "core/RuntimeString.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "FailureRecorder.h"
 #include "StringTesting.h"
 #include "core/ClassDefinition.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "controls/ControlFontCache.h"
 #include "core/ArrayRecord.h"
 #include "core/Platform.h"
-#include "host/Startup.h"
+#include "values/CharacterTables.h"
 #include "graphics/GraphicsGDI.h"
 #include "windows/Drawing.h"
 #include "windows/Pane.h"

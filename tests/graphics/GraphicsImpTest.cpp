@@ -7,7 +7,7 @@
 
 #include "RecordingGraphics.h"
 #include "graphics/GraphicsImp.h"
-#include "values/TextEncodings.h"
+#include "core/TextEncodings.h"
 #include "windows/Pane.h"
 
 namespace {

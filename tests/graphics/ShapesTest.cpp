@@ -21,7 +21,7 @@
 #include "graphics/ShapeModel.h"
 #include "graphics/ShapePlotter.h"
 #include "graphics/Shapes2D.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

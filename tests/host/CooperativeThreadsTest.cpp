@@ -6,7 +6,7 @@
 #include "RaisedExceptions.h"
 #include "ThreadTesting.h"
 #include "core/Exceptions.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 
 using namespace threadtesting;
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "FailureRecorder.h"
 #include "core/ObjectModel.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 
 namespace {
 

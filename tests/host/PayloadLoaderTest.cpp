@@ -11,7 +11,7 @@
 #include "FailureRecorder.h"
 #include "StringTesting.h"
 #include "core/ByteUtilities.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 #include "host/PayloadLoader.h"
 
 namespace {

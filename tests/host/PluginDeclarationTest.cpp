@@ -6,7 +6,7 @@
 #include "core/ClassDefinition.h"
 #include "host/Application.h"
 #include "host/DeclarationLexer.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/PluginDeclaration.h"
 
 namespace {

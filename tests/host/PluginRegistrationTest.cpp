@@ -8,11 +8,11 @@
 #include "core/DefinitionConversion.h"
 #include "core/IntrinsicRegistry.h"
 #include "host/Application.h"
-#include "host/IntrinsicTypes.h"
-#include "host/LinkTable.h"
+#include "core/IntrinsicTypes.h"
+#include "core/LinkTable.h"
 #include "host/PluginClasses.h"
 #include "host/PluginEntryPoints.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "host/Application.h"
 #include "host/PluginDeclaration.h"
 #include "host/PluginServices.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "values/Variant.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "core/ArrayRecord.h"
 #include "core/ObjectModel.h"
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 
 namespace {
 

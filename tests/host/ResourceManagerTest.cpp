@@ -12,7 +12,7 @@
 #include "StringTesting.h"
 #include "core/Platform.h"
 #include "host/ResourceManager.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "windows/MouseCursor.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "core/RuntimeString.h"
-#include "values/TextEncodings.h"
+#include "core/TextEncodings.h"
 
 // A string of these bytes carrying this encoding tag (the empty string for no bytes).
 inline string Tagged(std::string_view bytes, uint32_t tag = kEncodingUTF8) {

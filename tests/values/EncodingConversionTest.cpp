@@ -5,7 +5,7 @@
 #include "FailureRecorder.h"
 #include "StringTesting.h"
 #include "core/RuntimeString.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 
 namespace {
 

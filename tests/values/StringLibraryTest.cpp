@@ -10,7 +10,7 @@
 #include "StringTesting.h"
 #include "core/ArrayRecord.h"
 #include "values/CharacterTables.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "values/StringLibrary.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "StringTesting.h"
 #include "core/DefinitionConversion.h"
-#include "values/EncodingConversion.h"
+#include "core/EncodingConversion.h"
 #include "values/TextEncodingObjects.h"
 
 namespace {

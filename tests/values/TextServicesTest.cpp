@@ -9,6 +9,7 @@
 
 #include "StringTesting.h"
 #include "controls/MessageDialog.h"
+#include "controls/MsgBox.h"
 #include "core/DefinitionConversion.h"
 #include "core/GuardedMemory.h"
 #include "core/ObjectModel.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "FailureRecorder.h"
-#include "values/Utf8Codec.h"
+#include "core/Utf8Codec.h"
 
 namespace {
 using Bytes = std::vector<unsigned char>;

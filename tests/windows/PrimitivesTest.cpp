@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "windows/ByteHandle.h"
+#include "core/ByteHandle.h"
 #include "windows/Geometry.h"
 #include "windows/SystemPrimitives.h"
 

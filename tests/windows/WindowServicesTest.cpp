@@ -7,8 +7,8 @@
 #include "ModalDriver.h"
 #include "core/GuardedMemory.h"
 #include "host/ShutdownContexts.h"
-#include "host/Startup.h"
-#include "values/EncodingConversion.h"
+#include "values/CharacterTables.h"
+#include "core/EncodingConversion.h"
 #include "windows/Keyboard.h"
 #include "windows/WindowServices.h"
 

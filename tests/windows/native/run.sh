@@ -11,7 +11,8 @@ c++ $flags "$source/windows/KeyCodes.cpp" "$source/tests/windows/native/KeyCodes
 c++ $flags "$source/windows/ShortcutText.cpp" "$source/tests/windows/native/ShortcutTextCheck.cpp" \
     -o "$build/shortcut_text_check"
 c++ $flags "$source/windows/WindowPlacement.cpp" "$source/windows/Geometry.cpp" \
-    "$source/tests/windows/native/WindowPlacementCheck.cpp" -o "$build/window_placement_check"
+    "$source/core/Rect16.cpp" "$source/tests/windows/native/WindowPlacementCheck.cpp" \
+    -o "$build/window_placement_check"
 "$build/key_codes_check"
 "$build/shortcut_text_check"
 exec "$build/window_placement_check"

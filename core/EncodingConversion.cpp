@@ -1,4 +1,4 @@
-#include "EncodingConversion.h"
+#include "core/EncodingConversion.h"
 
 #include <windows.h>
 

@@ -1,5 +1,6 @@
 // One entry of the link table, kept apart from LinkTable.h so that the file holding the fixed rows
-// can declare the row functions itself without meeting their real declarations.
+// (host/StaticLinkTable.cpp) can declare the row functions itself without meeting their real
+// declarations.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,3 @@ struct RelocEntry {
 #ifndef _WIN64
 static_assert(sizeof(RelocEntry) == 16);
 #endif
-
-// The fixed rows, written from LinkInventory.inc.
-extern const RelocEntry kStaticRelocEntries[];
-extern const int32_t kStaticRelocEntryCount;

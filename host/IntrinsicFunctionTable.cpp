@@ -2,12 +2,14 @@
 // as it is built; the table will hold 219 rows.
 #include <cstring>
 
-#include "ClassDefinition.h"
-#include "RuntimeDebug.h"
+#include "core/ClassDefinition.h"
+#include "core/RuntimeDebug.h"
+#include "files/ObjectDump.h"
 #include "host/ConsoleApplication.h"
 #include "host/ExternalCallStrings.h"
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 #include "host/LookColors.h"
+#include "host/RuntimeWiring.h"
 #include "host/WindowLookups.h"
 #include "values/Bitwise.h"
 #include "values/ColorValues.h"
@@ -15,10 +17,11 @@
 #include "values/MathFunctions.h"
 #include "values/MemoryBlock.h"
 #include "values/NumberText.h"
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 #include "values/StringLibrary.h"
 #include "values/ExternalFunctions.h"
 #include "values/TextEncodingObjects.h"
+#include "controls/MsgBox.h"
 #include "values/TextServices.h"
 #include "values/Date.h"
 #include "values/Variant.h"
@@ -135,10 +138,6 @@ const TypeDescriptor* const kColor = AsType(&kColorType);
 const TypeDescriptor* const kBoolean = AsType(&kBooleanType);
 
 }  // namespace
-
-extern MethodEntry gIntrinsicFunctionRows[];
-extern const int32_t gIntrinsicFunctionRowCount;
-void CompleteIntrinsicFunctionRows();
 
 MethodEntry gIntrinsicFunctionRows[] = {
     {"WatchCursor", nullptr, nullptr, 0, Function(getWatchCursor, "getWatchCursor"), {},

@@ -22,6 +22,14 @@ extern const IntrinsicType kClassType;
 // The fourteen descriptors in their fixed order.
 extern const IntrinsicType* const kIntrinsicTypes[14];
 
+// A Single's text is the number texts' (values), which start-up installs: seven significant digits
+// out, Val's reading in. Until then a Single converts to the empty text and from no text.
+struct SingleTextHooks {
+    string (*toText)(float value);
+    double (*fromText)(StringRecord* text);
+};
+void SetSingleTextHooks(const SingleTextHooks& hooks);
+
 // The descriptor of a type name, compared without regard to case; null when none.
 const IntrinsicType* FindIntrinsicType(const char* name);
 

@@ -3,15 +3,19 @@
 // runtime services through it, and the debugger stub looks functions up in it.
 //
 // A fixed part is written into the runtime from the inventory of exported names
-// (LinkInventory.inc); the runtime adds entries while it starts. Names compare without regard to
-// case; the first registration of a name stays.
+// (host/LinkInventory.inc), which start-up hands over before anything else; the runtime adds
+// entries while it starts. Names compare without regard to case; the first registration of a name
+// stays.
 #pragma once
 
 #include <cstdint>
 
 #include "core/RuntimeString.h"
 #include "core/StringMap.h"
-#include "host/RelocEntry.h"
+#include "core/RelocEntry.h"
+
+// The fixed rows; the rows must outlive the run. Until they are given the fixed part is empty.
+void SetStaticRelocEntries(const RelocEntry* rows, int32_t count);
 
 // The fixed rows, then the registered entries in registration order.
 int32_t StaticRelocEntryCount();

@@ -1,4 +1,4 @@
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 
 #include "core/FailureReport.h"
 #include "core/GuardedMemory.h"
@@ -11,6 +11,8 @@ constexpr uint32_t kNameIndexBuckets = 256;
 
 // Used on the main thread only, during start-up and later lookups: no lock.
 StringMap<const RelocEntry*>* sNameIndex = nullptr;
+const RelocEntry* sStaticRows = nullptr;
+int32_t sStaticRowCount = 0;
 
 // The entries themselves are never freed; only this pointer array goes at process exit.
 SimpleVector<RelocEntry*>& RegisteredEntries() {
@@ -20,24 +22,32 @@ SimpleVector<RelocEntry*>& RegisteredEntries() {
 
 }  // namespace
 
-int32_t StaticRelocEntryCount() { return kStaticRelocEntryCount; }
+void SetStaticRelocEntries(const RelocEntry* rows, int32_t count) {
+    sStaticRows = rows;
+    sStaticRowCount = rows ? count : 0;
+    // The name index is built again, fixed rows first, on the next lookup.
+    delete sNameIndex;
+    sNameIndex = nullptr;
+}
+
+int32_t StaticRelocEntryCount() { return sStaticRowCount; }
 
 int32_t RelocEntryCount() {
-    return kStaticRelocEntryCount + static_cast<int32_t>(RegisteredEntries().size());
+    return sStaticRowCount + static_cast<int32_t>(RegisteredEntries().size());
 }
 
 const RelocEntry* RelocEntryAt(int32_t index) {
     if (index < 0 || index >= RelocEntryCount()) return nullptr;
-    if (index < kStaticRelocEntryCount) return &kStaticRelocEntries[index];
-    return RegisteredEntries()[static_cast<uint32_t>(index - kStaticRelocEntryCount)];
+    if (index < sStaticRowCount) return &sStaticRows[index];
+    return RegisteredEntries()[static_cast<uint32_t>(index - sStaticRowCount)];
 }
 
 StringMap<const RelocEntry*>* LinkTableNameMap() {
     if (sNameIndex) return sNameIndex;
     auto* index = new StringMap<const RelocEntry*>(kNameIndexBuckets);
     // Rows that share a name share their function too, so whichever one the map keeps will do.
-    for (int32_t i = 0; i < kStaticRelocEntryCount; ++i)
-        index->SetEntry(string(kStaticRelocEntries[i].name), &kStaticRelocEntries[i]);
+    for (int32_t i = 0; i < sStaticRowCount; ++i)
+        index->SetEntry(string(sStaticRows[i].name), &sStaticRows[i]);
     const SimpleVector<RelocEntry*>& registered = RegisteredEntries();
     for (uint32_t i = 0; i < registered.size(); ++i)
         if (registered[i]->name) index->SetEntry(string(registered[i]->name), registered[i]);

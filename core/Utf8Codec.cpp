@@ -1,4 +1,4 @@
-#include "Utf8Codec.h"
+#include "core/Utf8Codec.h"
 
 namespace {
 

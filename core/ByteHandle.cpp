@@ -1,4 +1,4 @@
-#include "ByteHandle.h"
+#include "core/ByteHandle.h"
 
 #include <cstdlib>
 #include <cstring>

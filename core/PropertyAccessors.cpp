@@ -1,4 +1,4 @@
-#include "host/PropertyAccessors.h"
+#include "core/PropertyAccessors.h"
 
 #include "core/ArrayRecord.h"
 #include "core/RuntimeLock.h"

@@ -1,4 +1,4 @@
-// Encoding values that strings carry as their tag. The four named tags are in core/RuntimeString.h.
+// Encoding values that strings carry as their tag. The four named tags are in RuntimeString.h.
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/RuntimeString.h"
-#include "values/TextEncodings.h"
+#include "core/TextEncodings.h"
 
 // The Windows code page of an encoding, or false (also when the platform lacks the code page).
 // The variant is not used.

@@ -1,10 +1,10 @@
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "values/NumberConversion.h"
+#include "core/NumberConversion.h"
 
 namespace {
 

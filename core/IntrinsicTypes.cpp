@@ -1,12 +1,12 @@
-#include "host/IntrinsicTypes.h"
+#include "core/IntrinsicTypes.h"
 
 #include <cstring>
 
 #include "core/ByteUtilities.h"
-#include "values/NumberFormat.h"
-#include "values/NumberText.h"
 
 namespace {
+
+SingleTextHooks sSingleText = {nullptr, nullptr};
 
 // Conversions write a new reference into the out handle without reading it: it is a result slot.
 
@@ -60,15 +60,12 @@ void SingleToText(StringRecord** out, uintptr_t value) {
     const uint32_t bits = static_cast<uint32_t>(value);
     float single;
     std::memcpy(&single, &bits, sizeof single);
-    const std::string text = numbertext::FormatDouble(single, numbertext::kAutomatic, 7);
-    string result;
-    result.SetBytes(text.data(), static_cast<int32_t>(text.size()));
-    result.SetEncoding(kEncodingASCII);
-    *out = result.Detach();
+    *out = sSingleText.toText ? sSingleText.toText(single).Detach() : string().Detach();
 }
 
 bool SingleFromText(StringRecord* text, void* value) {
-    *static_cast<float*>(value) = static_cast<float>(StringVal(text));
+    if (!sSingleText.fromText) return false;
+    *static_cast<float*>(value) = static_cast<float>(sSingleText.fromText(text));
     return true;
 }
 
@@ -101,6 +98,8 @@ const IntrinsicType* const kIntrinsicTypes[14] = {
     &kDoubleType,  &kColorType,   &kPtrType,      &kWindowPtrType, &kOSTypeType,
     &kCStringType, &kPStringType, &kShortType,    &kClassType,
 };
+
+void SetSingleTextHooks(const SingleTextHooks& hooks) { sSingleText = hooks; }
 
 const IntrinsicType* FindIntrinsicType(const char* name) {
     if (!name) return nullptr;
