@@ -113,13 +113,13 @@ bool IsMDIMode() { return sMDIMode; }
 void SetMDIMode(bool mdi) { sMDIMode = mdi; }
 void AttachMenuBarToMDIFrame(ObjectHeader*) {}
 
-void AddTrayItem(ObjectHeader*, ObjectHeader* item) {
+extern "C" void AddTrayItem(ObjectHeader*, ObjectHeader* item) {
     if (!item) return;
     RuntimeLockObject(item);
     sTrayItems.push_back(item);
 }
 
-void RemoveTrayItem(ObjectHeader*, ObjectHeader* item) {
+extern "C" void RemoveTrayItem(ObjectHeader*, ObjectHeader* item) {
     for (int32_t i = static_cast<int32_t>(sTrayItems.size()) - 1; i >= 0; --i) {
         if (sTrayItems[i] != item) continue;
         sTrayItems.remove_at(i);
