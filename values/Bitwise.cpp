@@ -34,7 +34,7 @@ template <typename Shift>
 int32_t ShiftWithin(int32_t value, int32_t shift, int32_t numBits, Shift shiftBits) {
     const uint32_t width = static_cast<uint32_t>(numBits);
     if (width == 0) return 0;
-    uint32_t low;
+    uint32_t low = 0;
     if (!LowMask(width, low)) return 0;
     if (static_cast<uint32_t>(shift) > width - 1) return 0;
     const uint32_t bits = static_cast<uint32_t>(value);
