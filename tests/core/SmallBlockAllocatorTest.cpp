@@ -105,3 +105,17 @@ TEST(SmallBlockAllocatorDeathTest, HeapFailureMayFailOrMustNot) {
                 "run out of memory");
 }
 #endif
+
+TEST(SmallBlockAllocator, ByteCountsNeverWrap) {
+    const struct {
+        int64_t count;
+        int32_t elementSize;
+        int32_t bytes;
+    } cases[] = {
+        {0, 4, 0},           {3, 4, 12},          {0x1FFFFFFF, 4, 0x7FFFFFFC},
+        {0x20000000, 4, -1}, {0x40000001, 4, -1}, {0x7FFFFFFF, 8, -1},
+        {0x7FFFFFFF, 1, 0x7FFFFFFF}, {-1, 4, -1}, {0x100000001, 1, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ByteCountOf(c.count, c.elementSize), c.bytes) << c.count << " x " << c.elementSize;
+}
