@@ -29,7 +29,8 @@ struct RuntimeWindowRecord : RuntimeAllocated {
     void (*enableMenuItems)(ObjectHeader* window) = nullptr;
 };
 
-// The window list, in front-to-back order. The record is owned by the list.
+// The window list. RuntimeWindowAt counts front to back, in the system's enumeration order of the
+// native windows; windows without one come last. The record is owned by the list.
 RuntimeWindowRecord* AddRuntimeWindow(ObjectHeader* window);
 void RemoveRuntimeWindow(ObjectHeader* window);
 int32_t RuntimeWindowCount();
