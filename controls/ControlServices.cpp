@@ -26,7 +26,7 @@ extern "C" void RuntimeInstallInstanceEventHandler(ObjectHeader* target, StringR
     if (target->eventTable == classRecord->events) {
         // The object's own table; DestroyObject frees it. The slot names stay shared with the
         // class record, which outlives every object.
-        auto* own = static_cast<EventSlot*>(GuardedNew(sizeof(EventSlot) * count));
+        auto* own = static_cast<EventSlot*>(GuardedNewElements(count, sizeof(EventSlot)));
         if (count > 0) std::memcpy(own, classRecord->events, sizeof(EventSlot) * count);
         target->eventTable = own;
     }

@@ -22,6 +22,12 @@ void* GuardedNew(size_t size) {
     return header + 1;
 }
 
+void* GuardedNewElements(int64_t count, size_t elementSize) {
+    const int32_t bytes = ByteCountOf(count, static_cast<int32_t>(elementSize));
+    if (bytes < 0) ExitOutOfMemory();
+    return GuardedNew(static_cast<size_t>(bytes));
+}
+
 void GuardedDelete(void* block) {
     if (!block) return;
     GuardHeader* header = static_cast<GuardHeader*>(block) - 1;

@@ -12,6 +12,10 @@ constexpr uint32_t kGuardWordFreed = 0xDEADDEAD;
 
 void* GuardedNew(size_t size);
 void GuardedDelete(void* block);
+// A guarded block for count elements of elementSize bytes. A byte count beyond any allocation
+// ends the process as out of memory, as an oversized GuardedNew does, instead of wrapping to a
+// short block.
+void* GuardedNewElements(int64_t count, size_t elementSize);
 
 // The size a guarded block was requested with.
 inline size_t GuardedBlockSize(const void* block) {
@@ -30,7 +34,7 @@ struct RuntimeAllocated {
 // recorded size over the element size, so no extra cookie is needed.
 template <typename T>
 T* GuardedNewArray(size_t count) {
-    T* items = static_cast<T*>(GuardedNew(count * sizeof(T)));
+    T* items = static_cast<T*>(GuardedNewElements(static_cast<int64_t>(count), sizeof(T)));
     if constexpr (!std::is_trivially_default_constructible_v<T>)
         for (size_t i = 0; i < count; ++i) new (items + i) T();
     return items;

@@ -84,7 +84,7 @@ LRESULT DefWindowProcAW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 wchar_t* MultiByteToWide(const char* text, int32_t length, int32_t* count, UINT codePage) {
     if (length < 0) length = 0;
-    auto* wide = static_cast<wchar_t*>(GuardedNew(2 * static_cast<size_t>(length) + 2));
+    auto* wide = static_cast<wchar_t*>(GuardedNewElements(int64_t{length} + 1, sizeof(wchar_t)));
     const int written = MultiByteToWideChar(codePage, 0, text, length + 1, wide, length + 1);
     if (written <= 0) wide[0] = 0;
     if (count) *count = written > 0 ? written - 1 : 0;

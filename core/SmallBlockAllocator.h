@@ -33,3 +33,11 @@ int32_t AllocatorChunkBytesLeft();
 void* AllocatorFreeListHead(int sizeClass);
 
 inline int SizeClassOf(int32_t size) { return (size + 3) / 4; }
+
+// The bytes of count elements of elementSize bytes each, worked out without wrapping: -1 when the
+// count is negative or the product is beyond an allocation size, which every allocator refuses.
+inline int32_t ByteCountOf(int64_t count, int32_t elementSize) {
+    if (count < 0 || elementSize < 0) return -1;
+    const int64_t bytes = count * elementSize;
+    return bytes > INT32_MAX ? -1 : static_cast<int32_t>(bytes);
+}

@@ -382,18 +382,20 @@ bool RegistryKey::SetBinaryValue(const string& name, const void* bytes, uint32_t
                           static_cast<const BYTE*>(bytes), size) == ERROR_SUCCESS;
 }
 
-// Either way the stored text ends with its terminator, as other programs expect of REG_SZ.
+// Either way the stored text ends with its terminator. Text that needs the wide call is stored
+// as REG_MULTI_SZ whatever expandable says: that kind marks text this runtime stored in UTF-16,
+// and KeyType reports it.
 bool RegistryKey::SetTextValue(const string& name, const string& text, bool expandable) {
-    const DWORD type = expandable ? REG_EXPAND_SZ : REG_SZ;
     if (NeedsWideCall(text)) {
         const string wideName = name.ToUTF16();
         const string wideText = text.ToUTF16();
         const DWORD bytes = static_cast<DWORD>(wideText.Length()) + 2;
         std::vector<BYTE> data(bytes, 0);
         std::memcpy(data.data(), wideText.WidePointer(), bytes - 2);
-        return RegSetValueExW(Key(mHandle), wideName.WidePointer(), 0, type, data.data(), bytes) ==
-               ERROR_SUCCESS;
+        return RegSetValueExW(Key(mHandle), wideName.WidePointer(), 0, REG_MULTI_SZ, data.data(),
+                              bytes) == ERROR_SUCCESS;
     }
+    const DWORD type = expandable ? REG_EXPAND_SZ : REG_SZ;
     const string ansi = Ansi(text);
     return RegSetValueExA(Key(mHandle), Ansi(name).CString(), 0, type,
                           reinterpret_cast<const BYTE*>(ansi.CString()),

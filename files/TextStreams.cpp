@@ -298,9 +298,10 @@ void TextInputStreamClose(ObjectHeader* self) {
     if (InputStream(self)) CloseOwnedStream(Input(self)->stream, Input(self)->savedLastError);
 }
 
+// Unlike a BinaryStream, a closed TextInputStream is not at its end: EOF answers False.
 bool TextInputStreamEOF(ObjectHeader* self) {
     ByteStream* stream = InputStream(self);
-    if (!stream) return true;
+    if (!stream) return false;
     return Input(self)->bufferPosition >= Input(self)->bufferFill && stream->EOF();
 }
 

@@ -4,6 +4,7 @@
 
 #include "VolumeFileStream.h"
 #include "core/FailureReport.h"
+#include "core/SmallBlockAllocator.h"
 
 namespace {
 
@@ -176,8 +177,11 @@ bool VHFS::ListFolder(const VHFSEntry& folder, SimpleVector<VHFSEntry>& children
         OpenVolumeFile file(mCore, folder.idnum);
         if (!file.IsOpen() || !ReadChildCount(file.Handle(), count)) return false;
         if (count == 0) return true;
-        ids = static_cast<unsigned char*>(GuardedNew(4 * count));
-        if (!file.ReadAt(kChildCountOffset + 4, ids, static_cast<int32_t>(4 * count))) {
+        // A damaged count asks for more than any folder file holds.
+        const int32_t bytes = ByteCountOf(count, 4);
+        if (bytes < 0) return false;
+        ids = static_cast<unsigned char*>(GuardedNew(static_cast<size_t>(bytes)));
+        if (!file.ReadAt(kChildCountOffset + 4, ids, bytes)) {
             GuardedDelete(ids);
             return false;
         }
@@ -267,8 +271,10 @@ bool VHFS::RemoveFromFolder(const VHFSEntry& child, const VHFSEntry& folder) {
     OpenVolumeFile file(mCore, folder.idnum);
     uint32_t count = 0;
     if (!file.IsOpen() || !ReadChildCount(file.Handle(), count) || count == 0) return false;
-    auto* ids = static_cast<unsigned char*>(GuardedNew(4 * count));
-    bool ok = file.ReadAt(kChildCountOffset + 4, ids, static_cast<int32_t>(4 * count));
+    const int32_t bytes = ByteCountOf(count, 4);
+    if (bytes < 0) return false;
+    auto* ids = static_cast<unsigned char*>(GuardedNew(static_cast<size_t>(bytes)));
+    bool ok = file.ReadAt(kChildCountOffset + 4, ids, bytes);
     const ValueOrder order{mCore->Version() >= 3};
     uint32_t slot = count;
     for (uint32_t i = 0; ok && i < count; ++i)

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "core/FailureReport.h"
+#include "core/SmallBlockAllocator.h"
 #include "core/StringMap.h"
 #include "core/LinkTable.h"
 #include "host/PluginClasses.h"
@@ -107,8 +108,9 @@ void BuildEntryTable() {
 extern "C" {
 
 void** RuntimeAllocatePluginEntrypointsTable(int32_t count) {
-    if (count <= 0) return nullptr;
-    return static_cast<void**>(std::malloc(sizeof(void*) * static_cast<size_t>(count)));
+    const int32_t bytes = ByteCountOf(count, sizeof(void*));
+    if (bytes <= 0) return nullptr;
+    return static_cast<void**>(std::malloc(static_cast<size_t>(bytes)));
 }
 
 void* RuntimeLookupPluginEntrypoint(StringRecord* nameRecord) {

@@ -23,10 +23,12 @@ uint32_t ItemGrowthStep(int32_t binCount) {
     return static_cast<uint32_t>(step > 1024 ? 1024 : step);
 }
 
+// Null when memory is out or the count is beyond any allocation.
 DictionaryEntry** NewBins(int32_t count) {
-    auto* bins = static_cast<DictionaryEntry**>(
-        AllocateBlock(count * static_cast<int32_t>(sizeof(DictionaryEntry*)), 1));
-    if (bins) std::memset(bins, 0, sizeof(DictionaryEntry*) * static_cast<size_t>(count));
+    const int32_t bytes = ByteCountOf(count, sizeof(DictionaryEntry*));
+    if (bytes < 0) return nullptr;
+    auto* bins = static_cast<DictionaryEntry**>(AllocateBlock(bytes, 1));
+    if (bins) std::memset(bins, 0, static_cast<size_t>(bytes));
     return bins;
 }
 

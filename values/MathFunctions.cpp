@@ -15,6 +15,16 @@ double DomainError() {
     return nan;
 }
 
+// The C library's routines leave their result in the x87 register at full width, and a result
+// handed straight back would reach compiled code so. Passing it through an SSE register rounds it
+// to Double.
+double Rounded(double value) {
+#if defined(__SSE2__)
+    asm("" : "+x"(value));
+#endif
+    return value;
+}
+
 // Folds the elements of a ParamArray of Doubles into result, keeping those that better wins.
 template <typename Better>
 double FoldMore(double result, ArrayRecord* more, Better better) {
@@ -32,17 +42,21 @@ double FoldMore(double result, ArrayRecord* more, Better better) {
 
 extern "C" {
 
-double RuntimeACos(double x) { return (x < -1.0 || x > 1.0) ? DomainError() : std::acos(x); }
-double RuntimeASin(double x) { return (x < -1.0 || x > 1.0) ? DomainError() : std::asin(x); }
-double RuntimeATan(double x) { return std::atan(x); }
-double RuntimeATan2(double y, double x) { return std::atan2(y, x); }
-double RuntimeCos(double x) { return std::cos(x); }
-double RuntimeSin(double x) { return std::sin(x); }
-double RuntimeTan(double x) { return std::tan(x); }
-double RuntimeExp(double x) { return std::exp(x); }
-double RuntimeLog(double x) { return std::log(x); }
-double RuntimeSqrt(double x) { return std::sqrt(x); }
-double RuntimePow(double base, double exponent) { return std::pow(base, exponent); }
+double RuntimeACos(double x) {
+    return (x < -1.0 || x > 1.0) ? DomainError() : Rounded(std::acos(x));
+}
+double RuntimeASin(double x) {
+    return (x < -1.0 || x > 1.0) ? DomainError() : Rounded(std::asin(x));
+}
+double RuntimeATan(double x) { return Rounded(std::atan(x)); }
+double RuntimeATan2(double y, double x) { return Rounded(std::atan2(y, x)); }
+double RuntimeCos(double x) { return Rounded(std::cos(x)); }
+double RuntimeSin(double x) { return Rounded(std::sin(x)); }
+double RuntimeTan(double x) { return Rounded(std::tan(x)); }
+double RuntimeExp(double x) { return Rounded(std::exp(x)); }
+double RuntimeLog(double x) { return Rounded(std::log(x)); }
+double RuntimeSqrt(double x) { return Rounded(std::sqrt(x)); }
+double RuntimePow(double base, double exponent) { return Rounded(std::pow(base, exponent)); }
 double RuntimeCeil(double x) { return std::ceil(x); }
 double RuntimeFloor(double x) { return std::floor(x); }
 // Adding 0.5 and truncating would round 0.49999999999999994 up and disturb values from 2^52 up.

@@ -76,6 +76,10 @@ double ReadLeadingNumber(std::string_view text) {
         ++begin;
         if (begin < end && (*begin == '-' || *begin == '+')) return 0.0;
     }
+    // The grammar wants a digit before or just after the point; from_chars would also read
+    // "inf", "infinity" and "nan".
+    const char* digit = begin < end && *begin == '.' ? begin + 1 : begin;
+    if (digit >= end || !IsDigit(*digit)) return 0.0;
     const auto result = std::from_chars(begin, end, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
         // Too large or too small for a double: atof gives an infinity or zero.

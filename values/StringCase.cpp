@@ -89,7 +89,8 @@ class WideText {
 public:
     explicit WideText(const string& s) {
         const int32_t length = s.Length();
-        if (length > kInline) mUnits = static_cast<wchar_t*>(GuardedNew(length * sizeof(wchar_t)));
+        if (length > kInline)
+            mUnits = static_cast<wchar_t*>(GuardedNewElements(length, sizeof(wchar_t)));
         mCount = MultiByteToWideChar(CP_ACP, 0, s.CString(), length, mUnits, length);
     }
     ~WideText() {

@@ -139,7 +139,7 @@ void MapUtf8(const unsigned char* bytes, int32_t length, unsigned char** resultO
 
 uint16_t* MapUtf16(const uint16_t* units, int32_t byteLength, CaseMode mode) {
     if (byteLength < 0) byteLength = 0;
-    auto* result = static_cast<uint16_t*>(GuardedNew(2 * static_cast<size_t>(byteLength)));
+    auto* result = static_cast<uint16_t*>(GuardedNewElements(byteLength, 2));
     const int32_t count = units ? byteLength / 2 : 0;
     bool titleStart = true;
     for (int32_t i = 0; i < count; ++i)

@@ -2,6 +2,8 @@
 
 #include "core/DefinitionConversion.h"
 #include "core/FailureReport.h"
+#include "windows/Pane.h"
+#include "windows/RuntimeViewWindow.h"
 
 namespace {
 
@@ -43,9 +45,42 @@ void RemoveRuntimeWindow(ObjectHeader* window) {
 
 int32_t RuntimeWindowCount() { return static_cast<int32_t>(sWindows.size()); }
 
+namespace {
+
+struct OrderWalk {
+    SimpleVector<RuntimeWindowRecord*>* ordered;
+    SimpleVector<bool>* taken;
+};
+
+bool TakeWindowOfPane(WindowPane* pane, void* data) {
+    if (!pane->HasWindowObject()) return true;
+    auto* walk = static_cast<OrderWalk*>(data);
+    const int32_t index = IndexOfWindow(static_cast<RuntimeViewWindow*>(pane)->mWindow);
+    if (index >= 0 && !(*walk->taken)[static_cast<uint32_t>(index)]) {
+        (*walk->taken)[static_cast<uint32_t>(index)] = true;
+        walk->ordered->push_back(sWindows[static_cast<uint32_t>(index)]);
+    }
+    return true;
+}
+
+// The records front to back, in the order the system enumerates their native windows; records of
+// windows that have none (not made yet, or entered by other layers) follow in the order of entry.
+SimpleVector<RuntimeWindowRecord*> RecordsInWindowOrder() {
+    SimpleVector<RuntimeWindowRecord*> ordered;
+    SimpleVector<bool> taken;
+    for (uint32_t i = 0; i < sWindows.size(); ++i) taken.push_back(false);
+    OrderWalk walk{&ordered, &taken};
+    EnumRuntimeWindows(TakeWindowOfPane, &walk);
+    for (uint32_t i = 0; i < sWindows.size(); ++i)
+        if (!taken[i]) ordered.push_back(sWindows[i]);
+    return ordered;
+}
+
+}  // namespace
+
 RuntimeWindowRecord* RuntimeWindowAt(int32_t index) {
     if (index < 0 || index >= RuntimeWindowCount()) return nullptr;
-    return sWindows[index];
+    return RecordsInWindowOrder()[static_cast<uint32_t>(index)];
 }
 
 RuntimeWindowRecord* FindRuntimeWindow(ObjectHeader* window) {
@@ -113,13 +148,13 @@ bool IsMDIMode() { return sMDIMode; }
 void SetMDIMode(bool mdi) { sMDIMode = mdi; }
 void AttachMenuBarToMDIFrame(ObjectHeader*) {}
 
-void AddTrayItem(ObjectHeader*, ObjectHeader* item) {
+extern "C" void AddTrayItem(ObjectHeader*, ObjectHeader* item) {
     if (!item) return;
     RuntimeLockObject(item);
     sTrayItems.push_back(item);
 }
 
-void RemoveTrayItem(ObjectHeader*, ObjectHeader* item) {
+extern "C" void RemoveTrayItem(ObjectHeader*, ObjectHeader* item) {
     for (int32_t i = static_cast<int32_t>(sTrayItems.size()) - 1; i >= 0; --i) {
         if (sTrayItems[i] != item) continue;
         sTrayItems.remove_at(i);

@@ -29,7 +29,8 @@ struct RuntimeWindowRecord : RuntimeAllocated {
     void (*enableMenuItems)(ObjectHeader* window) = nullptr;
 };
 
-// The window list, in front-to-back order. The record is owned by the list.
+// The window list. RuntimeWindowAt counts front to back, in the system's enumeration order of the
+// native windows; windows without one come last. The record is owned by the list.
 RuntimeWindowRecord* AddRuntimeWindow(ObjectHeader* window);
 void RemoveRuntimeWindow(ObjectHeader* window);
 int32_t RuntimeWindowCount();
@@ -70,9 +71,10 @@ void SetMDIMode(bool mdi);
 // Attaches the bar to the MDI frame and sets the frame's menu; the stand-in has no frame.
 void AttachMenuBarToMDIFrame(ObjectHeader* menuBar);
 
-// The tray items of the Application; the stand-in keeps only the list of item objects.
-void AddTrayItem(ObjectHeader* application, ObjectHeader* item);
-void RemoveTrayItem(ObjectHeader* application, ObjectHeader* item);
+// The tray items of the Application; the stand-in keeps only the list of item objects. The two
+// Application methods are linked by name.
+extern "C" void AddTrayItem(ObjectHeader* application, ObjectHeader* item);
+extern "C" void RemoveTrayItem(ObjectHeader* application, ObjectHeader* item);
 void RemoveAllTrayItems();
 int32_t TrayItemCount();
 

@@ -3,6 +3,7 @@
 #include "FailureRecorder.h"
 #include "core/ExitCodes.h"
 #include "core/GuardedMemory.h"
+#include "core/Platform.h"
 #include "core/SmallBlockAllocator.h"
 
 namespace {
@@ -105,3 +106,29 @@ TEST(SmallBlockAllocatorDeathTest, HeapFailureMayFailOrMustNot) {
                 "run out of memory");
 }
 #endif
+
+TEST(SmallBlockAllocator, ByteCountsNeverWrap) {
+    const struct {
+        int64_t count;
+        int32_t elementSize;
+        int32_t bytes;
+    } cases[] = {
+        {0, 4, 0},           {3, 4, 12},          {0x1FFFFFFF, 4, 0x7FFFFFFC},
+        {0x20000000, 4, -1}, {0x40000001, 4, -1}, {0x7FFFFFFF, 8, -1},
+        {0x7FFFFFFF, 1, 0x7FFFFFFF}, {-1, 4, -1}, {0x100000001, 1, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ByteCountOf(c.count, c.elementSize), c.bytes) << c.count << " x " << c.elementSize;
+}
+
+// Element counts whose byte size would wrap to a short block end the process as out of memory.
+TEST(SmallBlockAllocatorDeathTest, ElementCountsThatWrapEndWithOutOfMemoryCode) {
+    // Each case starts a process: the byte counts themselves are ByteCountsNeverWrap's table.
+    EXPECT_EXIT(GuardedNewElements(0x40000001, 4), testing::ExitedWithCode(kExitOutOfMemory),
+                "run out of memory");
+    EXPECT_EXIT(MultiByteToWide("", 0x7FFFFFFF, nullptr, CP_ACP),
+                testing::ExitedWithCode(kExitOutOfMemory), "run out of memory");
+    void* block = GuardedNewElements(3, 4);
+    EXPECT_EQ(GuardedBlockSize(block), 12u);
+    GuardedDelete(block);
+}

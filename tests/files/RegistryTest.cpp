@@ -221,7 +221,7 @@ TEST_F(Registry, ExpandableTextKeepsItsKind) {
 }
 
 // Text is stored as REG_SZ with its terminator on both sides; text the code page cannot hold
-// goes through the wide call and comes back whole.
+// goes through the wide call as REG_MULTI_SZ, expandable or not, and comes back whole.
 TEST_F(Registry, TextOnBothSides) {
     const string plain("abc");
     const string beyond = Tagged("\xE2\x82\xAC \xCE\xA9 \xE4\xB8\xAD");  // euro, omega, a CJK sign
@@ -239,17 +239,19 @@ TEST_F(Registry, TextOnBothSides) {
         EXPECT_EQ(Text(key->GetTextValue(string("plain"), true)), "abc");
         EXPECT_EQ(key->GetValueKind(string("plain")), kRegistryText);
         if (wide) {
-            ASSERT_TRUE(key->SetTextValue(string("beyond"), beyond, false));
-            EXPECT_NE(Query(base, "beyond").find("REG_SZ"), std::string::npos);
-            EXPECT_EQ(key->GetValueKind(string("beyond")), kRegistryText);
-            EXPECT_EQ(string::Compare(key->GetTextValue(string("beyond"), true), beyond), 0);
+            for (const bool expandable : {false, true}) {
+                ASSERT_TRUE(key->SetTextValue(string("beyond"), beyond, expandable));
+                EXPECT_NE(Query(base, "beyond").find("REG_MULTI_SZ"), std::string::npos);
+                EXPECT_EQ(key->GetValueKind(string("beyond")), kRegistryMultiText);
+                EXPECT_EQ(string::Compare(key->GetTextValue(string("beyond"), true), beyond), 0);
+            }
         }
         EXPECT_EQ(Text(key->GetTextValue(string("none"), true)), "");
     }
 }
 
-// Text that this runtime once stored as a multi-string with one zero unit, and text imported
-// without a terminator, read back whole.
+// Text stored as a multi-string with one zero unit, as this runtime stores wide text, and text
+// imported without a terminator, read back whole.
 TEST_F(Registry, TextWrittenByOthers) {
     auto key = Open(base, true);
     ASSERT_NE(key, nullptr);

@@ -131,16 +131,18 @@ TEST(TextInputStream, ARefillThatBringsNothingEndsTheLine) {
     RuntimeUnlockObject(object);
 }
 
-// After Close nothing is read, the code of the stream stays, and EOF answers True so that a loop
-// reading to the end stops.
-TEST(TextInputStream, AClosedStreamIsAtItsEnd) {
+// After Close nothing is read and the code of the stream stays; EOF answers False, as it did not
+// before the end was reached, unlike a closed BinaryStream's.
+TEST(TextInputStream, AClosedStreamReadsNothingAndIsNotAtItsEnd) {
     VectorStream* stream = new VectorStream;
     stream->bytes = Bytes({'a', '\n', 'b'});
     stream->SetError(38);
     ObjectHeader* object = NewTextInputStream(stream);
     EXPECT_EQ(TextInputStreamLastErrorGetter(object, 0), 38);
-    TextInputStreamClose(object);
+    EXPECT_EQ(Adopted(TextInputStreamReadAll(object, nullptr)), "a\nb");
     EXPECT_TRUE(TextInputStreamEOF(object));
+    TextInputStreamClose(object);
+    EXPECT_FALSE(TextInputStreamEOF(object));
     EXPECT_EQ(Adopted(TextInputStreamReadLine(object, nullptr)), "");
     EXPECT_EQ(Adopted(TextInputStreamReadAll(object, nullptr)), "");
     EXPECT_EQ(Adopted(TextInputStreamRead(object, 1, nullptr)), "");

@@ -3,6 +3,9 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
+#include "CompiledSubclass.h"
 #include "FailureRecorder.h"
 #include "RaisedExceptions.h"
 #include "core/DefinitionConversion.h"
@@ -10,7 +13,10 @@
 #include "host/Application.h"
 #include "host/EventLoop.h"
 #include "host/UnhandledException.h"
+#include "host/WindowLookups.h"
+#include "windows/TopLevelWindowClass.h"
 #include "windows/WindowList.h"
+#include "windows/WindowObject.h"
 
 namespace {
 
@@ -336,6 +342,55 @@ TEST_F(Quitting, QuitClosesWindowsRemovesTrayItemsFiresCloseRaisesEndThenSetsThe
     EXPECT_TRUE(IsQuitting());
     EXPECT_EQ(reinterpret_cast<ApplicationObject*>(app)->closing, 0);
     RuntimeUnlockObject(tray);
+}
+
+// Language windows with native windows: Window(index) and the quit walk go front to back, not in
+// the order the windows were made.
+ObjectHeader* sBackWindow = nullptr;
+
+bool NativeWindowCancelClose(ObjectHeader* window, bool) {
+    const bool back = window == sBackWindow;
+    sCalls.push_back(back ? "Back.CancelClose" : "Front.CancelClose");
+    return !back;  // the front window cancels
+}
+
+void NativeWindowClose(ObjectHeader* window) {
+    sCalls.push_back(window == sBackWindow ? "Back.Close" : "Front.Close");
+}
+
+TEST_F(Quitting, WindowsCountFromTheFrontWindow) {
+    RegisterWindowClasses();
+    ClassRecord* windowClass = CompiledSubclass(
+        Window(), "OrderedWindow",
+        {{"CancelClose", HandlerAddress(NativeWindowCancelClose)},
+         {"Close", HandlerAddress(NativeWindowClose)}});
+    ObjectHeader* back = RuntimeNewObject(windowClass);
+    WindowDefaultConstructor(back);
+    ObjectHeader* front = RuntimeNewObject(windowClass);
+    WindowDefaultConstructor(front);
+    sBackWindow = back;
+    for (ObjectHeader* window : {back, front})
+        SetWindowPos(reinterpret_cast<HWND>(WindowHandleGetter(window, 0)), HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    ASSERT_EQ(getWindowCount(), 2);
+    ObjectHeader* first = getWindow(0);
+    ObjectHeader* second = getWindow(1);
+    EXPECT_EQ(first, front);
+    EXPECT_EQ(second, back);
+    ReleaseObject(first);
+    ReleaseObject(second);
+
+    // The front window cancels before the one behind it is asked, which stays open.
+    EXPECT_FALSE(ApplicationQuit(app, true));
+    EXPECT_EQ(sCalls, (std::vector<std::string>{"CancelClose", "Front.CancelClose"}));
+    EXPECT_EQ(getWindowCount(), 2);
+
+    sBackWindow = nullptr;
+    for (ObjectHeader* window : {front, back}) {
+        RuntimeCloseWindow(window);
+        RuntimeUnlockObject(window);
+    }
 }
 
 TEST_F(Quitting, AutoQuitPathRaisesNothing) {

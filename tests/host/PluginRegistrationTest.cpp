@@ -375,6 +375,9 @@ TEST(PluginEntryPoints, NamesReachTheRegisteredFunctions) {
         EXPECT_EQ(recorder.Last().message, std::string("can't find plugin method ") + name);
     }
     EXPECT_EQ(RuntimeAllocatePluginEntrypointsTable(0), nullptr);
+    // Counts whose byte size wraps get no table rather than a short one.
+    for (const int32_t count : {0x40000001, 0x40000000, -1})
+        EXPECT_EQ(RuntimeAllocatePluginEntrypointsTable(count), nullptr) << count;
     void** table = RuntimeAllocatePluginEntrypointsTable(3);
     ASSERT_NE(table, nullptr);
     table[2] = nullptr;

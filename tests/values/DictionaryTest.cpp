@@ -119,6 +119,19 @@ TEST_F(DictionaryTest, MissingKeysAndIndexes) {
     EXPECT_EQ(Count(), 1);
 }
 
+// A bin count whose chain heads would not fit in memory, however its byte size wraps, raises
+// OutOfMemoryException and leaves the entries where they were.
+TEST_F(DictionaryTest, BinCountsBeyondMemoryRaise) {
+    for (int32_t i = 0; i < 5; ++i) Set(I(i), I(i));
+    RaisedExceptions raised;
+    for (const int32_t count : {0x40000001, 0x40000000, 0x20000000, 0x7FFFFFFF, 0x60000001}) {
+        dictionarySetBins(mDictionary, 0, count);
+        EXPECT_EQ(raised.Take(), "OutOfMemoryException") << count;
+        EXPECT_EQ(Bins(), 61) << count;
+    }
+    for (int32_t i = 0; i < 5; ++i) EXPECT_EQ(Get(I(i)), std::to_string(i));
+}
+
 // Values and keys are released when replaced, removed, cleared and destroyed.
 TEST_F(DictionaryTest, ReferencesAreKeptAndReleased) {
     ObjectHeader* key = S("key");

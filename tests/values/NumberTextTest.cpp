@@ -119,11 +119,18 @@ TEST(NumberText, ValReadsPrefixesAndLeadingNumbers) {
         {"&x1", 0},      {"12abc", 12},      {"", 0},       {"  -1.5e3", -1500},
         {"1,234", 1},    {"1d5", 1},         {"+7", 7},     {"+-7", 0},
         {".5", 0.5},     {"abc", 0},         {"1e400", std::numeric_limits<double>::infinity()},
-        {"1e-400", 0},
+        {"1e-400", 0},   {"inf", 0},         {"-inf", 0},   {"infinity", 0},
+        {" nan", 0},     {"+NaN", 0},        {"INF5", 0},   {"-.5", -0.5},
+        {".", 0},        {"-.e5", 0},
     };
     for (const auto& c : cases) {
         string s(c.text);
         EXPECT_EQ(StringVal(s.Record()), c.value) << c.text;
+    }
+    // CDbl reads by the same grammar.
+    for (const char* special : {"inf", "-infinity", "nan", "+NaN"}) {
+        string s(special);
+        EXPECT_EQ(runCDbl(s.Record()), 0.0) << special;
     }
 }
 
@@ -201,6 +208,11 @@ TEST(NumberTextGerman, SeparatorsComeFromTheUserLocale) {
     ASSERT_STREQ(decimal.CString(), ",");
     string s("1.234,5");
     EXPECT_EQ(runCDbl(s.Record()), 1234.5);
+    for (const char* special : {"inf", "nan", "infinity"}) {
+        string text(special);
+        EXPECT_EQ(runCDbl(text.Record()), 0.0) << special;
+        EXPECT_EQ(StringVal(text.Record()), 0.0) << special;
+    }
     EXPECT_TRUE(IsNumericText(s));
     ObjectHeader* boxed = stringToVariant(s.Record());
     EXPECT_TRUE(RuntimeIsNumeric(boxed));
