@@ -69,7 +69,7 @@ TEST(TextInputStream, EncodingPropertyTagsReads) {
 // Lines that cross the 1024-byte buffer: a CR as its last byte takes the LF of the next fill, and
 // a line of any length comes whole.
 TEST(TextInputStream, LinesAcrossTheBuffer) {
-    TextInput crAtEnd(std::string(1023, 'x') + "\r\nnext\n");
+    TextInput crAtEnd(std::string(1023, 'x').append("\r\nnext\n"));
     EXPECT_EQ(crAtEnd.Line(), std::string(1023, 'x'));
     EXPECT_EQ(crAtEnd.Position(), 1025);
     EXPECT_EQ(crAtEnd.Line(), "next");

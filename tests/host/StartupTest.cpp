@@ -7,7 +7,7 @@
 
 #include "FailureRecorder.h"
 #include "StringTesting.h"
-#include "host/LinkTable.h"
+#include "core/LinkTable.h"
 #include "host/Startup.h"
 #include "values/CharacterTables.h"
 #include "windows/CommandLine.h"

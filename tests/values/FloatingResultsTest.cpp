@@ -9,7 +9,7 @@
 #include "values/ColorValues.h"
 #include "values/MathFunctions.h"
 #include "values/NumberText.h"
-#include "values/Rnd.h"
+#include "core/Rnd.h"
 
 namespace {
 
