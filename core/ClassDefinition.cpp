@@ -6,6 +6,7 @@
 #include "IntrinsicRegistry.h"
 #include "SmallBlockAllocator.h"
 #include "comms/SocketClasses.h"
+#include "controls/TimerClass.h"
 
 namespace {
 
@@ -289,7 +290,7 @@ ObjectDefinition* Object() {
 }
 
 // The classes of the user interface, in their fixed registration order. Each subsystem adds its
-// definition functions here as it is built; the rest of the order is (after Object): Timer, Serial,
+// definition functions here as it is built; the rest of the order is (after Timer): Serial,
 // SerialPort, DatabaseQuery, RGBSurface, the picture classes, Graphics, Control, RectControl, the
 // list box classes, Canvas, StaticText, ContextualMenu, ScrollBar, Slider, Window,
 // ContainerControl, EmbeddedWindowControl, GroupBox, Line, Oval, RoundRectangle, Rectangle,
@@ -304,6 +305,7 @@ extern "C" void CreateControlClasses() {
         TCPSocket,
         ServerSocket,
         Object,
+        Timer,
     };
     for (DefinitionFunction definition : kClasses) RegisterIntrinsicClass(definition());
 }

@@ -534,6 +534,24 @@ void QV_CDECL EmbedWithinPanel(ObjectHeader* container, ObjectHeader* panel, int
 int32_t QV_CDECL ctlPosGetter(ObjectHeader* control, int32_t selector);
 void QV_CDECL ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value);
 void QV_CDECL ControlClose(ObjectHeader* control);
+/* At the entry of a handler a window implements for its control: me gets the control in self,
+ * self the control's window (the ...Class form: the nearest parent control of that class). */
+void QV_CDECL RuntimeExchangeSelfAndMe(ObjectHeader** self, ObjectHeader** me);
+void QV_CDECL RuntimeExchangeSelfAndMeClass(ObjectHeader** self, ObjectHeader** me,
+                                            ClassRecord* containerClass);
+void QV_CDECL RuntimeExchangeSelfAndMeObj(ObjectHeader** self, ObjectHeader** me,
+                                          ObjectHeader* object);
+/* Design-time property values: records of a big-endian 16-bit property index and a value laid out
+ * by the property's type (b 1 byte, c 3 bytes RGB, d 8 and f 4 bytes IEEE big-endian, i 4 bytes,
+ * s a 4-byte length and the UTF-8 bytes). */
+void QV_CDECL RuntimeMassPropertySetter(ObjectHeader* object, StringRecord* stream);
+void QV_CDECL RuntimeInstallInstanceEventHandler(ObjectHeader* object, StringRecord* eventName,
+                                                 void* handler);
+
+/* Timer: Mode 0 off, 1 single, 2 multiple; Period in milliseconds. */
+void QV_CDECL timerModeSetter(ObjectHeader* timer, int32_t parameter, int32_t mode);
+void QV_CDECL timerPeriodSetter(ObjectHeader* timer, int32_t parameter, int32_t period);
+void QV_CDECL RuntimeTimerReset(ObjectHeader* timer);
 
 /* ---- Applications packed by tools/qv-pack ---------------------------------------------- */
 
