@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "controls/ContextualMenuControl.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
@@ -175,11 +176,12 @@ void ControlInitializer(ObjectHeader* control) {
 
 void ControlFinalizer(ObjectHeader* control) {
     ControlRecord* c = C(control);
-    for (StringRecord** s : {&c->name, &c->balloonHelp, &c->disabledBalloonHelp, &c->helpTag,
-                             &c->initialParent}) {
+    for (StringRecord** s : {&c->name, &c->balloonHelp, &c->disabledBalloonHelp, &c->helpTag}) {
         RuntimeUnlockString(*s);
         *s = nullptr;
     }
+    ReleaseObject(c->mouseCursor);
+    c->mouseCursor = nullptr;
     delete c->menuHandlers;
     c->menuHandlers = nullptr;
 }
@@ -190,6 +192,8 @@ void CanvasFinalizer(ObjectHeader* canvas) {
     ReleaseObject(CanvasFields(canvas)->graphics);
     CanvasFields(canvas)->graphics = nullptr;
 }
+
+void NilCreatePane(ObjectHeader*) {}
 
 void CanvasCreatePane(ObjectHeader* canvas) {
     ControlRecord* c = C(canvas);
@@ -303,8 +307,12 @@ void controlAutoDeactivateSetter(ObjectHeader* control, int32_t, bool value) {
 }
 
 void controlMouseCursorSetter(ObjectHeader* control, int32_t, ObjectHeader* cursor) {
-    if (control && C(control)->pane)
-        C(control)->pane->SetCursor(cursor ? MouseCursorHolder(cursor) : nullptr);
+    if (!control) return;
+    // Kept, so that a pane made later shows it and the holder the pane uses stays alive.
+    RetainObject(cursor);
+    ReleaseObject(C(control)->mouseCursor);
+    C(control)->mouseCursor = cursor;
+    if (C(control)->pane) C(control)->pane->SetCursor(cursor ? MouseCursorHolder(cursor) : nullptr);
 }
 
 int32_t controlMouseXGetter(ObjectHeader*, int32_t) { return 0; }
@@ -391,7 +399,19 @@ ObjectHeader* controlWindowGetter(ObjectHeader* control, int32_t) {
 }
 
 void ControlInitialParentSetter(ObjectHeader* control, int32_t, StringRecord* name) {
-    if (control) ReplaceString(C(control)->initialParent, name);
+    if (!control || !name || !C(control)->window) return;
+    StringMap<ObjectHeader*>* controls = WindowFields(C(control)->window)->mControls;
+    if (!controls) return;
+    const string wanted(name);
+    StringMapIterator<ObjectHeader*>* it = controls->NewIterator();
+    ObjectHeader* value = nullptr;
+    while (it->Next(value)) {
+        if (value == control || !IsControl(value)) continue;
+        if (string::CompareNoCase(string(C(value)->name), wanted) != 0) continue;
+        C(control)->parentControl = value;
+        break;
+    }
+    delete it;
 }
 
 void RuntimeSetFocus(ObjectHeader* control) {
@@ -564,6 +584,7 @@ void RegisterControlClasses() {
     RegisterIntrinsicClass(Control());
     RegisterIntrinsicClass(RectControl());
     RegisterIntrinsicClass(Canvas());
+    RegisterIntrinsicClass(ContextualMenu());
     RegisterWindowObjectClasses();
     RegisterIntrinsicClass(EmbeddedWindowControl());
     RegisterIntrinsicClass(PaneChild());

@@ -24,9 +24,12 @@ class GraphicsImp;
 // Index of a control that is not in a control array.
 constexpr int32_t kNoControlIndex = static_cast<int32_t>(0x80000000);
 
-// The Control record after the object header. RectControl adds no field.
+// The Control record after the object header; RectControl adds no field. Compiled control
+// classes and plug-in controls place their own fields after it.
 struct ControlRecord {
     ObjectHeader header;
+    ObjectHeader* parentControl;       // the initial parent; no reference; null: the window
+    SubPane* pane;                     // the control's pane, or null; owned
     StringRecord* name;                // retained
     int32_t index;                     // kNoControlIndex outside a control array
     int32_t tabPanelIndex;             // 0: on no panel
@@ -34,18 +37,18 @@ struct ControlRecord {
     uint8_t enabled;
     uint8_t autoDeactivate;
     uint8_t mouseInside;               // set and cleared by the window's mouse tracking
-    uint8_t createdThroughWindow;      // made by a Window's __New
-    uint8_t reserved[3];
-    ObjectHeader* window;              // owner Window; no reference
+    ControlObject geometry;            // the lock flags and the bounds (window coordinates)
     SubPane* ownerPane;                // the window pane the control's pane goes into
-    SubPane* pane;                     // the control's pane, or null; owned
+    ObjectHeader* window;              // owner Window; no reference
+    ObjectHeader* mouseCursor;         // retained
     StringRecord* balloonHelp;         // retained
     StringRecord* disabledBalloonHelp; // retained
     StringRecord* helpTag;             // retained
-    ObjectHeader* parentControl;       // no reference; null: the window is the parent
-    StringRecord* initialParent;       // retained
     StringMap<void*>* menuHandlers;    // owned, made on first use
-    ControlObject geometry;            // the lock flags and the bounds (window coordinates)
+    ObjectHeader* peer;                // no reference
+    // The runtime's two words.
+    uint8_t createdThroughWindow;      // made by a Window's __New
+    uint8_t reserved[7];
 };
 
 struct CanvasRecord {
@@ -64,14 +67,27 @@ struct EmbeddedWindowControlRecord {
 };
 
 #ifndef _WIN64
-static_assert(offsetof(ControlRecord, name) == 24);
-static_assert(offsetof(ControlRecord, window) == 44);
-static_assert(offsetof(ControlRecord, pane) == 52);
-static_assert(offsetof(ControlRecord, geometry) == 80);
-static_assert(offsetof(ControlRecord, geometry) + offsetof(ControlObject, bounds) == 84);
-static_assert(sizeof(ControlRecord) == 92);
-static_assert(sizeof(CanvasRecord) == 104);
-static_assert(sizeof(EmbeddedWindowControlRecord) == 108);
+static_assert(offsetof(ControlRecord, parentControl) == 24);
+static_assert(offsetof(ControlRecord, pane) == 28);
+static_assert(offsetof(ControlRecord, name) == 32);
+static_assert(offsetof(ControlRecord, index) == 36);
+static_assert(offsetof(ControlRecord, tabPanelIndex) == 40);
+static_assert(offsetof(ControlRecord, visible) == 44);
+static_assert(offsetof(ControlRecord, mouseInside) == 47);
+static_assert(offsetof(ControlRecord, geometry) == 48);
+static_assert(offsetof(ControlRecord, geometry) + offsetof(ControlObject, bounds) == 52);
+static_assert(offsetof(ControlRecord, ownerPane) == 60);
+static_assert(offsetof(ControlRecord, window) == 64);
+static_assert(offsetof(ControlRecord, mouseCursor) == 68);
+static_assert(offsetof(ControlRecord, balloonHelp) == 72);
+static_assert(offsetof(ControlRecord, helpTag) == 80);
+static_assert(offsetof(ControlRecord, menuHandlers) == 84);
+static_assert(offsetof(ControlRecord, peer) == 88);
+static_assert(offsetof(ControlRecord, createdThroughWindow) == 92);
+static_assert(sizeof(ControlRecord) == 100);
+static_assert(offsetof(CanvasRecord, backdrop) == 100);
+static_assert(sizeof(CanvasRecord) == 112);
+static_assert(offsetof(EmbeddedWindowControlRecord, embeddedWindow) == 112);
 #endif
 
 ObjectDefinition* Control();
@@ -118,6 +134,8 @@ extern "C" {
 // Destroys the control's pane, closes the ContainerControl an EmbeddedWindowControl stands for
 // and takes the control out of its window's control map.
 void ControlClose(ObjectHeader* control);
+// The CreatePane of controls without a pane.
+void NilCreatePane(ObjectHeader* control);
 void ControlAddMenuHandler(ObjectHeader* control, StringRecord* name, void* function);
 
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value);

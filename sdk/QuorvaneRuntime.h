@@ -534,6 +534,15 @@ void QV_CDECL EmbedWithinPanel(ObjectHeader* container, ObjectHeader* panel, int
 int32_t QV_CDECL ctlPosGetter(ObjectHeader* control, int32_t selector);
 void QV_CDECL ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value);
 void QV_CDECL ControlClose(ObjectHeader* control);
+/* The generic accessors of property rows: the row's parameter (a field offset) before the value.
+ * Control rows: Name is stringGetter/stringSetter at 32, Index intGetter/intSetter at 36. */
+int32_t QV_CDECL intGetter(ObjectHeader* object, int32_t offset);
+void QV_CDECL intSetter(ObjectHeader* object, int32_t offset, int32_t value);
+StringRecord* QV_CDECL stringGetter(ObjectHeader* object, int32_t offset);
+void QV_CDECL stringSetter(ObjectHeader* object, int32_t offset, StringRecord* value);
+ObjectHeader* QV_CDECL controlWindowGetter(ObjectHeader* control, int32_t parameter);
+void QV_CDECL ControlVisibleSetter(ObjectHeader* control, int32_t parameter, bool visible);
+void QV_CDECL controlEnabledSetter(ObjectHeader* control, int32_t parameter, bool enabled);
 /* At the entry of a handler a window implements for its control: me gets the control in self,
  * self the control's window (the ...Class form: the nearest parent control of that class). */
 void QV_CDECL RuntimeExchangeSelfAndMe(ObjectHeader** self, ObjectHeader** me);

@@ -9,6 +9,7 @@
 #include "CompiledSubclass.h"
 #include "ModalDriver.h"
 #include "RaisedExceptions.h"
+#include "controls/ContextualMenuControl.h"
 #include "controls/ContextualMenuProtocol.h"
 #include "controls/ControlClasses.h"
 #include "core/DefinitionConversion.h"
@@ -337,4 +338,48 @@ TEST_F(ContextualMenuProtocolTest, AnExceptionFromAHandlerEndsTheProtocolWithNot
     std::vector<std::string> shown;
     EXPECT_TRUE(Run(1, &shown));
     EXPECT_EQ(shown, (std::vector<std::string>{"Paste"}));
+}
+
+namespace {
+std::vector<std::string> sMenuActions;
+void OnMenuAction(ObjectHeader*, StringRecord* text) { sMenuActions.push_back(Text(string(text))); }
+}  // namespace
+
+// Rows of the same text answer that text whichever is chosen; a dismissed menu fires nothing.
+TEST_F(ContextualMenuProtocolTest, TheContextualMenuControlFiresActionWithTheChosenRowsText) {
+    ClassRecord* menuClass =
+        CompiledSubclass(ContextualMenu(), "CtxMenu", {{"Action", HandlerAddress(OnMenuAction)}});
+    ObjectHeader* menu = RuntimeNewObject(menuClass);
+    WindowAddControl(mWindow, string("Menu").Record(), menu);
+    EXPECT_EQ(ControlFields(menu)->pane, nullptr);
+    for (const char* row : {"Same", "-", "Other", "Same"}) {
+        if (std::string(row) == "-")
+            contextualMenuAddSeparator(menu);
+        else
+            contextualMenuAddRow(menu, string(row).Record());
+    }
+    struct Case {
+        int downs;
+        std::vector<std::string> actions;
+    } cases[] = {{1, {"Same"}}, {3, {"Same"}}, {2, {"Other"}}, {0, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.downs);
+        sMenuActions.clear();
+        std::vector<std::string> shown;
+        EXPECT_TRUE(RunModalDriven([&] { contextualMenuOpen(menu); },
+                                   Choose(Native(mWindow), c.downs, &shown)));
+        EXPECT_EQ(shown, (std::vector<std::string>{"Same", "-", "Other", "Same"}));
+        EXPECT_EQ(sMenuActions, c.actions);
+    }
+    // Emptied, the next row starts a new menu.
+    contextualMenuResetContent(menu);
+    EXPECT_EQ(reinterpret_cast<ContextualMenuRecord*>(menu)->menu, nullptr);
+    contextualMenuAddRow(menu, string("Fresh").Record());
+    sMenuActions.clear();
+    std::vector<std::string> shown;
+    EXPECT_TRUE(RunModalDriven([&] { contextualMenuOpen(menu); },
+                               Choose(Native(mWindow), 1, &shown)));
+    EXPECT_EQ(shown, std::vector<std::string>{"Fresh"});
+    EXPECT_EQ(sMenuActions, std::vector<std::string>{"Fresh"});
+    RuntimeUnlockObject(menu);
 }
