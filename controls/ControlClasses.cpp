@@ -34,8 +34,8 @@ void ReplaceString(StringRecord*& field, StringRecord* value) {
 }
 
 enum ControlEvent : int32_t {
-    kOpen, kClose, kCreatePane, kMouseEnter, kMouseExit, kMouseMove, kMouseWheel, kDropObject,
-    kPaint, kEventCount
+    kCreatePane, kOpen, kClose, kMouseMove, kMouseEnter, kMouseExit, kDropObject, kMouseWheel,
+    kConstructContextualMenu, kContextualMenuAction, kPaint, kEventCount
 };
 EventDefinition* sEvents[kEventCount] = {};
 
@@ -129,6 +129,30 @@ void FireControlDropObject(ObjectHeader* control, ObjectHeader* item) {
     if (auto handler = reinterpret_cast<void (*)(ObjectHeader*, ObjectHeader*)>(
             Handler(control, kDropObject)))
         handler(control, item);
+}
+
+bool FireRectControlConstructContextualMenu(ObjectHeader* control, ObjectHeader* base, int32_t x,
+                                            int32_t y, bool& implemented) {
+    auto handler = reinterpret_cast<bool (*)(ObjectHeader*, ObjectHeader*, int32_t, int32_t)>(
+        Handler(control, kConstructContextualMenu));
+    implemented = handler != nullptr;
+    if (!handler) return false;
+    RetainObject(control);
+    const bool result = handler(control, base, x, y);
+    ReleaseObject(control);
+    return result;
+}
+
+extern "C" bool FireRectControlContextualMenuAction(ObjectHeader* control, ObjectHeader* item) {
+    auto handler = reinterpret_cast<bool (*)(ObjectHeader*, ObjectHeader*)>(
+        Handler(control, kContextualMenuAction));
+    if (!handler) return false;
+    RetainObject(control);
+    RetainObject(item);
+    const bool result = handler(control, item);
+    ReleaseObject(item);
+    ReleaseObject(control);
+    return result;
 }
 
 bool IsControl(ObjectHeader* object) { return ObjectIsaDefinition(object, Control()); }
@@ -225,7 +249,7 @@ void ControlAddMenuHandler(ObjectHeader* control, StringRecord* name, void* func
     C(control)->menuHandlers->SetEntry(string(name), function);
 }
 
-bool ControlVisibleGetter(ObjectHeader* control, int32_t) { return control && C(control)->visible; }
+bool controlVisibleGetter(ObjectHeader* control, int32_t) { return control && C(control)->visible; }
 
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value) {
     if (!control) return;
@@ -266,6 +290,27 @@ int32_t ctlPosGetter(ObjectHeader* control, int32_t selector) {
     }
 }
 
+// New bounds go to the pane, which moves its window and repaints; without one they are stored.
+static void ApplyBounds(ObjectHeader* control, const Rect16& bounds) {
+    if (C(control)->pane)
+        C(control)->pane->SetBounds(bounds, true);
+    else
+        C(control)->geometry.bounds = bounds;
+}
+
+void RuntimeControlMove(ObjectHeader* control, int32_t left, int32_t top, int32_t width,
+                        int32_t height) {
+    if (!control) return;
+    int32_t dx, dy;
+    ContainingOffset(control, dx, dy);
+    Rect16 b;
+    b.left = static_cast<int16_t>(left + dx);
+    b.top = static_cast<int16_t>(top + dy);
+    b.right = static_cast<int16_t>(b.left + width);
+    b.bottom = static_cast<int16_t>(b.top + height);
+    ApplyBounds(control, b);
+}
+
 void ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value) {
     if (!control) return;
     Rect16 b = C(control)->geometry.bounds;
@@ -278,10 +323,7 @@ void ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value) {
     case 3: b.bottom = static_cast<int16_t>(b.top + value); break;
     default: return;
     }
-    if (C(control)->pane)
-        C(control)->pane->SetBounds(b, true);
-    else
-        C(control)->geometry.bounds = b;
+    ApplyBounds(control, b);
 }
 
 void controlBalloonHelpSetter(ObjectHeader* control, int32_t, StringRecord* text) {
@@ -315,8 +357,52 @@ void controlMouseCursorSetter(ObjectHeader* control, int32_t, ObjectHeader* curs
     if (C(control)->pane) C(control)->pane->SetCursor(cursor ? MouseCursorHolder(cursor) : nullptr);
 }
 
-int32_t controlMouseXGetter(ObjectHeader*, int32_t) { return 0; }
-int32_t controlMouseYGetter(ObjectHeader*, int32_t) { return 0; }
+int32_t controlMouseXGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->pane ? C(control)->pane->GetMousePosition().h : 0;
+}
+int32_t controlMouseYGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->pane ? C(control)->pane->GetMousePosition().v : 0;
+}
+
+int32_t ControlPanelIndexGetter(ObjectHeader* control, int32_t) {
+    return control ? C(control)->tabPanelIndex - 1 : 0;
+}
+void ControlPanelIndexSetter(ObjectHeader* control, int32_t, int32_t panel) {
+    ControlTabPanelIndexSetter(control, 0, panel + 1);
+}
+
+int32_t controlMacControlHandleGetter(ObjectHeader* control, int32_t) {
+    SubPane* pane = control ? C(control)->pane : nullptr;
+    return pane ? static_cast<int32_t>(reinterpret_cast<intptr_t>(pane->GetHWND())) : 0;
+}
+
+bool controlActiveGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->pane && C(control)->pane->active;
+}
+
+bool controlAutoDeactivateGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->autoDeactivate;
+}
+
+// The locks live in the block the panes read when their window is resized.
+#define QV_LOCK_ACCESSORS(side, field)                                         \
+    bool controlLock##side##Getter(ObjectHeader* control, int32_t) {           \
+        return control && C(control)->geometry.field;                         \
+    }                                                                          \
+    void controlLock##side##Setter(ObjectHeader* control, int32_t, bool value) { \
+        if (control) C(control)->geometry.field = value;                       \
+    }
+QV_LOCK_ACCESSORS(Left, lockLeft)
+QV_LOCK_ACCESSORS(Top, lockTop)
+QV_LOCK_ACCESSORS(Right, lockRight)
+QV_LOCK_ACCESSORS(Bottom, lockBottom)
+#undef QV_LOCK_ACCESSORS
+
+ObjectHeader* controlNewDragItem(ObjectHeader*, int32_t, int32_t, int32_t, int32_t) {
+    return nullptr;
+}
+
+void RectControlDefaultConstructor(ObjectHeader*) {}
 
 void controlAcceptTextDrop(ObjectHeader* control) {
     if (control && C(control)->pane) {
@@ -430,33 +516,45 @@ const TypeDescriptor* const kString = AsType(&kStringType);
 
 
 PropertyEntry kControlProperties[] = {
-    QV_PROPERTY_ROW(0, "Name", kString, stringGetter, stringSetter, offsetof(ControlRecord, name)),
-    QV_PROPERTY_ROW(0, "Index", kInteger, intGetter, intSetter, offsetof(ControlRecord, index)),
-    QV_READ_ONLY_ROW(0, "Window", nullptr, controlWindowGetter, 0),
+    QV_PROPERTY_ROW(0x84, "Name", kString, stringGetter, stringSetter, offsetof(ControlRecord, name)),
+    QV_PROPERTY_ROW(0x84, "Index", kInteger, intGetter, intSetter, offsetof(ControlRecord, index)),
+    QV_PROPERTY_ROW(0x41, "TabPanelIndex", kInteger, intGetter, ControlTabPanelIndexSetter,
+                    offsetof(ControlRecord, tabPanelIndex)),
+    QV_PROPERTY_ROW(0x1, "PanelIndex", kInteger, ControlPanelIndexGetter, ControlPanelIndexSetter, 0),
+    QV_READ_ONLY_ROW(0x1, "MouseX", kInteger, controlMouseXGetter, 0),
+    QV_READ_ONLY_ROW(0x1, "MouseY", kInteger, controlMouseYGetter, 0),
+    QV_READ_ONLY_ROW(0x1, "Window", nullptr, controlWindowGetter, 0),
+    QV_READ_ONLY_ROW(0x1, "Handle", kInteger, controlMacControlHandleGetter, 0),
 };
 
+// The MouseCursor and Parent types are set when the definition is built.
+constexpr int32_t kMouseCursorRow = 3;
+constexpr int32_t kParentRow = 16;
 PropertyEntry kRectControlProperties[] = {
+    QV_PROPERTY_ROW(0, "HelpTag", kString, stringGetter, controlHelpTagSetter,
+                    offsetof(ControlRecord, helpTag)),
+    QV_PROPERTY_ROW(0, "BalloonHelp", kString, stringGetter, controlBalloonHelpSetter,
+                    offsetof(ControlRecord, balloonHelp)),
+    QV_PROPERTY_ROW(0, "DisabledBalloonHelp", kString, stringGetter,
+                    controlDisabledBalloonHelpSetter, offsetof(ControlRecord, disabledBalloonHelp)),
+    QV_PROPERTY_ROW(0x1, "MouseCursor", nullptr, objGetter, controlMouseCursorSetter,
+                    offsetof(ControlRecord, mouseCursor)),
+    QV_PROPERTY_ROW(0, "Visible", kBoolean, controlVisibleGetter, ControlVisibleSetter, 0),
     QV_PROPERTY_ROW(0, "Left", kInteger, ctlPosGetter, ctlPosSetter, 0),
     QV_PROPERTY_ROW(0, "Top", kInteger, ctlPosGetter, ctlPosSetter, 1),
     QV_PROPERTY_ROW(0, "Width", kInteger, ctlPosGetter, ctlPosSetter, 2),
     QV_PROPERTY_ROW(0, "Height", kInteger, ctlPosGetter, ctlPosSetter, 3),
-    QV_PROPERTY_ROW(0, "LockLeft", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockLeft)),
-    QV_PROPERTY_ROW(0, "LockTop", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockTop)),
-    QV_PROPERTY_ROW(0, "LockRight", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockRight)),
-    QV_PROPERTY_ROW(0, "LockBottom", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockBottom)),
-    QV_PROPERTY_ROW(0, "Visible", kBoolean, ControlVisibleGetter, ControlVisibleSetter, 0),
     QV_PROPERTY_ROW(0, "Enabled", kBoolean, controlEnabledGetter, controlEnabledSetter, 0),
-    QV_PROPERTY_ROW(0, "TabPanelIndex", kInteger, intGetter, ControlTabPanelIndexSetter,
-                    offsetof(ControlRecord, tabPanelIndex)),
-    QV_PROPERTY_ROW(0, "HelpTag", kString, stringGetter, controlHelpTagSetter,
-                    offsetof(ControlRecord, helpTag)),
-    QV_PROPERTY_ROW(0, "AutoDeactivate", kBoolean, boolGetter, controlAutoDeactivateSetter,
-                    offsetof(ControlRecord, autoDeactivate)),
-    QV_PROPERTY_ROW(0, "Parent", nullptr, ControlParentGetter, ControlParentSetter, 0),
+    QV_READ_ONLY_ROW(0, "Active", kBoolean, controlActiveGetter, 0),
+    QV_PROPERTY_ROW(0, "AutoDeactivate", kBoolean, controlAutoDeactivateGetter,
+                    controlAutoDeactivateSetter, 0),
+    QV_PROPERTY_ROW(0, "LockLeft", kBoolean, controlLockLeftGetter, controlLockLeftSetter, 0),
+    QV_PROPERTY_ROW(0, "LockTop", kBoolean, controlLockTopGetter, controlLockTopSetter, 0),
+    QV_PROPERTY_ROW(0, "LockRight", kBoolean, controlLockRightGetter, controlLockRightSetter, 0),
+    QV_PROPERTY_ROW(0, "LockBottom", kBoolean, controlLockBottomGetter, controlLockBottomSetter, 0),
+    QV_PROPERTY_ROW(0x1, "Parent", nullptr, ControlParentGetter, ControlParentSetter, 0),
+    {0x40, "InitialParent", kString, nullptr, nullptr, RowFunction(ControlInitialParentSetter),
+     "ControlInitialParentSetter", 0, 0},
 };
 
 PropertyEntry kCanvasProperties[] = {
@@ -473,19 +571,64 @@ PropertyEntry kCanvasProperties[] = {
                     offsetof(CanvasRecord, eraseBackground)),
 };
 
+#define QV_METHOD(name, result, parameters, count, function) \
+    {name, result, parameters, count, Function(function, #function), {}, kMethodPlain, 0, 0}
+#define QV_PARAMETER(name, type) {name, type, 0, 0, 0, 0}
+MethodEntry kControlMethods[] = {QV_METHOD("Close", nullptr, nullptr, 0, ControlClose)};
+
+// The Graphics type of DrawInto is set when the definition is built; DragItem does not exist yet.
+ParameterEntry kDrawIntoParameters[] = {QV_PARAMETER("graphics", nullptr),
+                                        QV_PARAMETER("left", kInteger), QV_PARAMETER("top", kInteger)};
+ParameterEntry kRefreshParameters[] = {{"eraseBackground", kBoolean, 0, 1, 1, 0}};
+ParameterEntry kRefreshRectParameters[] = {
+    QV_PARAMETER("x", kInteger), QV_PARAMETER("y", kInteger), QV_PARAMETER("width", kInteger),
+    QV_PARAMETER("height", kInteger), {"eraseBackground", kBoolean, 0, 1, 1, 0}};
+ParameterEntry kTypeParameter[] = {QV_PARAMETER("type", kString)};
+ParameterEntry kDragItemParameters[] = {QV_PARAMETER("x", kInteger), QV_PARAMETER("y", kInteger),
+                                        QV_PARAMETER("width", kInteger),
+                                        QV_PARAMETER("height", kInteger)};
+ParameterEntry kMenuHandlerParameters[] = {QV_PARAMETER("name", kString),
+                                           QV_PARAMETER("handler", AsType(&kPtrType))};
+ParameterEntry kMoveParameters[] = {QV_PARAMETER("left", kInteger), QV_PARAMETER("top", kInteger),
+                                    QV_PARAMETER("width", kInteger),
+                                    QV_PARAMETER("height", kInteger)};
+constexpr int32_t kGraphicsParameter = 0;
+MethodEntry kRectControlMethods[] = {
+    QV_METHOD("DrawInto", nullptr, kDrawIntoParameters, 3, RuntimeControlDrawInto),
+    QV_METHOD("Refresh", nullptr, kRefreshParameters, 1, RuntimeControlRefresh),
+    QV_METHOD("RefreshRect", nullptr, kRefreshRectParameters, 5, RuntimeControlRefreshRect),
+    QV_METHOD("SetFocus", nullptr, nullptr, 0, RuntimeSetFocus),
+    QV_METHOD("AcceptTextDrop", nullptr, nullptr, 0, controlAcceptTextDrop),
+    QV_METHOD("AcceptPictureDrop", nullptr, nullptr, 0, controlAcceptPictureDrop),
+    QV_METHOD("AcceptFileDrop", nullptr, kTypeParameter, 1, controlAcceptFileDrop),
+    QV_METHOD("AcceptMacDataDrop", nullptr, kTypeParameter, 1, controlAcceptMacDataDrop),
+    {"AcceptRawDataDrop", nullptr, kTypeParameter, 1,
+     Function(controlAcceptMacDataDrop, "controlAcceptMacDataDrop"), {}, kMethodPlain, 0, 0},
+    QV_METHOD("NewDragItem", nullptr, kDragItemParameters, 4, controlNewDragItem),
+    QV_METHOD("_AddMenuHandler", nullptr, kMenuHandlerParameters, 2, ControlAddMenuHandler),
+    QV_METHOD("RectControl", nullptr, nullptr, 0, RectControlDefaultConstructor),
+    QV_METHOD("_Move", nullptr, kMoveParameters, 4, RuntimeControlMove),
+};
+#undef QV_PARAMETER
+#undef QV_METHOD
+
 EventEntry kControlEvents[] = {
+    {0x40, "CreatePane", "", "", &sEvents[kCreatePane], 0},
     {0, "Open", "", "", &sEvents[kOpen], 0},
     {0, "Close", "", "", &sEvents[kClose], 0},
-    {0x40, "CreatePane", "", "", &sEvents[kCreatePane], 0},
 };
 
 EventEntry kRectControlEvents[] = {
+    {0, "MouseMove", "X As Integer, Y As Integer", "", &sEvents[kMouseMove], 0},
     {0, "MouseEnter", "", "", &sEvents[kMouseEnter], 0},
     {0, "MouseExit", "", "", &sEvents[kMouseExit], 0},
-    {0, "MouseMove", "X As Integer, Y As Integer", "", &sEvents[kMouseMove], 0},
+    {0, "DropObject", "obj As DragItem", "", &sEvents[kDropObject], 0},
     {0, "MouseWheel", "X As Integer, Y As Integer, Delta as Integer", "Boolean",
      &sEvents[kMouseWheel], 0},
-    {0, "DropObject", "obj As DragItem", "", &sEvents[kDropObject], 0},
+    {0, "ConstructContextualMenu", "base as MenuItem, x as Integer, y as Integer", "Boolean",
+     &sEvents[kConstructContextualMenu], 0},
+    {0, "ContextualMenuAction", "hitItem as MenuItem", "Boolean",
+     &sEvents[kContextualMenuAction], 0},
 };
 
 EventEntry kCanvasEvents[] = {{0, "Paint", "g As Graphics", "", &sEvents[kPaint], 0}};
@@ -514,6 +657,7 @@ const ClassRows kControlRows = {
     .finalizer = Function(RowFunction(ControlFinalizer), "ControlFinalizer"),
     .properties = kControlProperties,
     .events = kControlEvents,
+    .methods = kControlMethods,
 };
 
 const ClassRows kRectControlRows = {
@@ -522,6 +666,7 @@ const ClassRows kRectControlRows = {
     .objectSize = static_cast<int32_t>(sizeof(ControlRecord)),
     .properties = kRectControlProperties,
     .events = kRectControlEvents,
+    .methods = kRectControlMethods,
 };
 
 const ClassRows kCanvasRows = {
@@ -557,7 +702,11 @@ ObjectDefinition* Control() {
 
 ObjectDefinition* RectControl() {
     static ObjectDefinition definition;
-    if (definition.className.IsEmpty()) kRectControlProperties[13].type = definition.AsType();
+    if (definition.className.IsEmpty()) {
+        kRectControlProperties[kParentRow].type = definition.AsType();
+        kRectControlProperties[kMouseCursorRow].type = MouseCursor()->AsType();
+        kDrawIntoParameters[kGraphicsParameter].parameterType = GetGraphicsDefinition()->AsType();
+    }
     return FillClassDefinition(definition, kRectControlRows);
 }
 

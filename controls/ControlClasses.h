@@ -2,11 +2,10 @@
 // EmbeddedWindowControl (the Canvas that stands for a ContainerControl inside its host window),
 // the _PaneChild interface, and the control accessors a Window embedded in a control forwards to.
 //
-// The least the windows need until the controls subsystem comes. It lacks every other control
-// class, fonts, data binding, drag items, focus rings and keyboard handling of controls; a Canvas
-// pane paints its Backdrop and fires Paint, and takes no presses of its own; MouseX and MouseY
-// of a control answer 0; the drop-acceptance forwarders record nothing; a control has no
-// contextual-menu events (see ContextualMenuProtocol.h).
+// Still missing: drag items (NewDragItem answers nil), focus rings and keyboard handling of
+// controls, the propagation of states and panels over inner controls; a Canvas pane paints its
+// Backdrop and fires Paint, and takes no presses of its own; the drop-acceptance forwarders record
+// nothing.
 #pragma once
 
 #include <cstddef>
@@ -117,6 +116,10 @@ void FireControlMouseExit(ObjectHeader* control);
 void FireControlMouseMove(ObjectHeader* control, int32_t x, int32_t y);
 bool FireControlMouseWheel(ObjectHeader* control, int32_t x, int32_t y, int32_t delta);
 void FireControlDropObject(ObjectHeader* control, ObjectHeader* item);
+// ConstructContextualMenu with the base menu and a point in the control's client coordinates;
+// implemented tells whether the control has a handler.
+bool FireRectControlConstructContextualMenu(ObjectHeader* control, ObjectHeader* base, int32_t x,
+                                            int32_t y, bool& implemented);
 
 // The _PaneChild methods of an object, null when its class lacks the interface.
 using PaneChildSetWindow = void (*)(ObjectHeader*, ObjectHeader*);
@@ -138,13 +141,37 @@ void ControlClose(ObjectHeader* control);
 void NilCreatePane(ObjectHeader* control);
 void ControlAddMenuHandler(ObjectHeader* control, StringRecord* name, void* function);
 
+// ContextualMenuAction with the chosen item; false without a handler.
+bool FireRectControlContextualMenuAction(ObjectHeader* control, ObjectHeader* item);
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value);
-bool ControlVisibleGetter(ObjectHeader* control, int32_t);
+bool controlVisibleGetter(ObjectHeader* control, int32_t);
 void controlEnabledSetter(ObjectHeader* control, int32_t, bool value);
 bool controlEnabledGetter(ObjectHeader* control, int32_t);
 // selector 0 to 3: Left, Top, Width, Height; Left and Top relative to the containing window.
 int32_t ctlPosGetter(ObjectHeader* control, int32_t selector);
 void ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value);
+// Left, Top, Width and Height at once: one move of the pane.
+void RuntimeControlMove(ObjectHeader* control, int32_t left, int32_t top, int32_t width,
+                        int32_t height);
+// PanelIndex: TabPanelIndex less one.
+int32_t ControlPanelIndexGetter(ObjectHeader* control, int32_t);
+void ControlPanelIndexSetter(ObjectHeader* control, int32_t, int32_t panel);
+// The pane's native window, 0 without a pane.
+int32_t controlMacControlHandleGetter(ObjectHeader* control, int32_t);
+bool controlActiveGetter(ObjectHeader* control, int32_t);
+bool controlAutoDeactivateGetter(ObjectHeader* control, int32_t);
+bool controlLockLeftGetter(ObjectHeader* control, int32_t);
+void controlLockLeftSetter(ObjectHeader* control, int32_t, bool value);
+bool controlLockTopGetter(ObjectHeader* control, int32_t);
+void controlLockTopSetter(ObjectHeader* control, int32_t, bool value);
+bool controlLockRightGetter(ObjectHeader* control, int32_t);
+void controlLockRightSetter(ObjectHeader* control, int32_t, bool value);
+bool controlLockBottomGetter(ObjectHeader* control, int32_t);
+void controlLockBottomSetter(ObjectHeader* control, int32_t, bool value);
+// Nil until drag items exist.
+ObjectHeader* controlNewDragItem(ObjectHeader* control, int32_t x, int32_t y, int32_t width,
+                                 int32_t height);
+void RectControlDefaultConstructor(ObjectHeader* control);
 void controlBalloonHelpSetter(ObjectHeader* control, int32_t, StringRecord* text);
 void controlDisabledBalloonHelpSetter(ObjectHeader* control, int32_t, StringRecord* text);
 void controlHelpTagSetter(ObjectHeader* control, int32_t, StringRecord* text);
