@@ -471,6 +471,16 @@ ObjectHeader* ControlParentGetter(ObjectHeader* control, int32_t) {
 
 void ControlParentSetter(ObjectHeader* control, int32_t, ObjectHeader* parent) {
     if (!control) return;
+    // A parent in another window, the control itself or a control inside it would tear the pane
+    // tree apart or close a loop in it.
+    SubPane* own = C(control)->pane;
+    SubPane* parentPane = parent && IsControl(parent) ? C(parent)->pane : nullptr;
+    if (parent == control ||
+        (own && parentPane &&
+         (own->ContainsPane(parentPane, true) || FindWindowPane(own) != FindWindowPane(parentPane)))) {
+        RaiseExceptionDefinition(InvalidParentException());
+        return;
+    }
     C(control)->parentControl = parent;
     SubPane* pane = C(control)->pane;
     if (!pane) return;
