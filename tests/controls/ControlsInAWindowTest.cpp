@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "CompiledSubclass.h"
 #include "ModalDriver.h"
 #include "RaisedExceptions.h"
 #include "controls/ControlClasses.h"
+#include "controls/DataAwarePane.h"
 #include "core/DefinitionConversion.h"
 #include "host/WindowLookups.h"
 #include "windows/Pane.h"
@@ -20,13 +24,13 @@ void OnLayout(ObjectHeader* self) {
     WindowVisibleSetter(self, 0, true);
 }
 
-// Outer at (10, 10) to (110, 110) with Inner at (20, 20) to (50, 50) on it, and Other beside.
+// Outer at (10, 10) to (110, 110) with Inner at (20, 20) to (50, 50) on it, Other and Data beside.
 void OnCreateControls(ObjectHeader* self) {
     const struct {
         const char* name;
         int32_t place[4];
     } canvases[] = {{"Outer", {10, 10, 100, 100}}, {"Inner", {20, 20, 30, 30}},
-                    {"Other", {120, 10, 30, 30}}};
+                    {"Other", {120, 10, 30, 30}}, {"Data", {120, 50, 30, 30}}};
     for (const auto& c : canvases) {
         ObjectHeader* canvas = CreateInstance(Canvas());
         for (int32_t i = 0; i < 4; ++i) ctlPosSetter(canvas, i, c.place[i]);
@@ -35,12 +39,12 @@ void OnCreateControls(ObjectHeader* self) {
     }
 }
 
-class ControlParent : public testing::Test {
+class ControlsInAWindow : public testing::Test {
 protected:
     void SetUp() override {
         RegisterWindowClasses();
         ClassRecord* windowClass =
-            CompiledSubclass(Window(), "ParentWin", {{"Layout", HandlerAddress(OnLayout)},
+            CompiledSubclass(Window(), "ControlsWin", {{"Layout", HandlerAddress(OnLayout)},
                                                      {"CreateControls", HandlerAddress(OnCreateControls)}});
         for (ObjectHeader*& w : windows) {
             w = RuntimeNewObject(windowClass);
@@ -64,7 +68,7 @@ protected:
 
 // A parent must lie in the same window and outside the control: anything else raises and leaves
 // the pane tree as it was.
-TEST_F(ControlParent, ParentsThatWouldBreakThePaneTreeRaise) {
+TEST_F(ControlsInAWindow, ParentsThatWouldBreakThePaneTreeRaise) {
     ObjectHeader* outer = Control(0, "Outer");
     ObjectHeader* inner = Control(0, "Inner");
     ASSERT_TRUE(outer && inner && ControlFields(outer)->pane && ControlFields(inner)->pane);
@@ -94,6 +98,64 @@ TEST_F(ControlParent, ParentsThatWouldBreakThePaneTreeRaise) {
     ControlParentSetter(inner, 0, nullptr);
     EXPECT_EQ(raised.Take(), "");
     EXPECT_EQ(ControlFields(inner)->pane->parent, ControlFields(inner)->ownerPane);
+}
+
+// What the DataControl's hooks were asked.
+ObjectHeader* sDataControl = nullptr;
+std::vector<std::string> sHookCalls;
+
+std::string NameOf(ObjectHeader* control) {
+    return std::string(StringRecord::CString(ControlFields(control)->name));
+}
+
+const DataControlHooks kHooks = {
+    [](ObjectHeader* object) { return object == sDataControl; },
+    [](ObjectHeader* dc, ObjectHeader* c, int32_t key) {
+        sHookCalls.push_back("add " + NameOf(c) + " to " + NameOf(dc) + " key " + std::to_string(key));
+    },
+    [](ObjectHeader* dc, ObjectHeader* c, int32_t key) {
+        sHookCalls.push_back("remove " + NameOf(c) + " from " + NameOf(dc) + " key " + std::to_string(key));
+    },
+    [](ObjectHeader* dc) { sHookCalls.push_back("repopulate " + NameOf(dc)); },
+};
+
+class TestDataPane final : public DataAwarePane {
+public:
+    explicit TestDataPane(ObjectHeader* control)
+        : DataAwarePane(ControlFields(control)->ownerPane, 0, Rect16{0, 0, 10, 10}, control) {}
+};
+
+TEST_F(ControlsInAWindow, DataAwarePaneBindsOnlyToADataControlOfItsWindow) {
+    ObjectHeader* served = Control(0, "Other");
+    sDataControl = Control(0, "Data");
+    sHookCalls.clear();
+    auto* pane = new TestDataPane(served);
+
+    // Without the DataControl's hooks nothing counts as one.
+    pane->dataSource = string("Data");
+    pane->BindDataSource();
+    EXPECT_EQ(pane->boundDataControl, nullptr);
+
+    SetDataControlHooks(&kHooks);
+    pane->dataSource = string("outer");  // an ordinary control
+    pane->BindDataSource();
+    EXPECT_EQ(pane->boundDataControl, nullptr);
+    pane->dataSource = string("dATA");
+    pane->BindDataSource();
+    EXPECT_EQ(pane->boundDataControl, sDataControl);
+    // An empty DataSource unbinds and forgets the DataControl.
+    pane->dataSource = string();
+    pane->BindDataSource();
+    EXPECT_EQ(pane->boundDataControl, nullptr);
+    // Bound again, the pane leaves the DataControl when it is destroyed.
+    pane->dataSource = string("Data");
+    pane->BindDataSource();
+    delete pane;
+    EXPECT_EQ(sHookCalls, (std::vector<std::string>{
+                              "add Other to Data key 4", "repopulate Data",
+                              "remove Other from Data key 4", "add Other to Data key 4",
+                              "repopulate Data", "remove Other from Data key 4"}));
+    SetDataControlHooks(nullptr);
 }
 
 }  // namespace
