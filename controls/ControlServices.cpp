@@ -42,41 +42,17 @@ public:
 
     void Apply(uint16_t index, const MassPropertyValue& value) override {
         const PropertySlot& slot = mClass->properties[index];
-        const bool generic = reinterpret_cast<uintptr_t>(slot.setter) == kPlainFieldAccessor;
-        const int32_t parameter = slot.parameter;
         switch (value.code) {
-            case 'b':
+            case 'b': Set(slot, boolSetter, value.integer); break;
             case 'c':
-            case 'i': {
-                auto setter = reinterpret_cast<void (*)(ObjectHeader*, int32_t, int32_t)>(
-                    generic ? (value.code == 'b' ? RowFunction(boolSetter) : RowFunction(intSetter))
-                            : slot.setter);
-                setter(mObject, parameter, value.integer);
-                break;
-            }
-            case 'f': {
-                auto setter = generic ? singleSetter
-                                      : reinterpret_cast<void (*)(ObjectHeader*, int32_t, float)>(
-                                            slot.setter);
-                setter(mObject, parameter, value.single);
-                break;
-            }
-            case 'd': {
-                auto setter = generic ? doubleSetter
-                                      : reinterpret_cast<void (*)(ObjectHeader*, int32_t, double)>(
-                                            slot.setter);
-                setter(mObject, parameter, value.real);
-                break;
-            }
+            case 'i': Set(slot, intSetter, value.integer); break;
+            case 'f': Set(slot, singleSetter, value.single); break;
+            case 'd': Set(slot, doubleSetter, value.real); break;
             case 's': {
                 string text;
                 text.SetBytes(value.bytes, static_cast<int32_t>(value.length));
                 text.SetEncoding(kEncodingUTF8);
-                auto setter = generic
-                                  ? stringSetter
-                                  : reinterpret_cast<void (*)(ObjectHeader*, int32_t, StringRecord*)>(
-                                        slot.setter);
-                setter(mObject, parameter, text.Record());
+                Set(slot, stringSetter, text.Record());
                 break;
             }
         }
@@ -91,6 +67,15 @@ public:
     }
 
 private:
+    // Through the row's own setter, or the type's generic one for a plain field.
+    template <typename T>
+    void Set(const PropertySlot& slot, void (*generic)(ObjectHeader*, int32_t, T), T value) {
+        auto setter = reinterpret_cast<uintptr_t>(slot.setter) == kPlainFieldAccessor
+                          ? generic
+                          : reinterpret_cast<void (*)(ObjectHeader*, int32_t, T)>(slot.setter);
+        setter(mObject, slot.parameter, value);
+    }
+
     ObjectHeader* mObject;
     ClassRecord* mClass;
 };
