@@ -97,6 +97,45 @@ void* PaneChildMethod(ObjectHeader* object, const char* name) {
     return FindInterfaceMethod(object, PaneChildClass(), string(name));
 }
 
+// The controls inside K with a pane, in map order: those of K's window whose panes K's pane
+// contains, or for an EmbeddedWindowControl every control of its ContainerControl.
+template <typename Visit>
+void ForEachInnerControl(ObjectHeader* k, Visit visit) {
+    SubPane* pane = C(k)->pane;
+    const bool embedded = IsEmbeddedWindowControl(k);
+    ObjectHeader* window =
+        embedded ? reinterpret_cast<EmbeddedWindowControlRecord*>(k)->embeddedWindow : C(k)->window;
+    if (!pane || !window || !WindowFields(window)->mControls) return;
+    StringMapIterator<ObjectHeader*>* it = WindowFields(window)->mControls->NewIterator();
+    ObjectHeader* x = nullptr;
+    while (it->Next(x)) {
+        if (x == k || !IsControl(x) || !C(x)->pane) continue;
+        if (embedded || pane->ContainsPane(C(x)->pane, true)) visit(x);
+    }
+    delete it;
+}
+
+// Passes a state on to the controls inside K, each keeping its own Visible or Enabled: hiding a
+// container hides every inner pane, showing it shows only those that are themselves Visible.
+// state: 5 enable, 6 disable, 7 show, 8 hide.
+void PropagateState(ObjectHeader* k, int32_t state) {
+    ForEachInnerControl(k, [state](ObjectHeader* x) {
+        int32_t own = state;
+        if (state <= 6 && !C(x)->enabled) own = 6;
+        if (state >= 7 && !C(x)->visible) own = 8;
+        C(x)->pane->StateChanged(own);
+        if (IsEmbeddedWindowControl(x)) PropagateState(x, state);
+    });
+}
+
+// The controls inside K move to K's panel with it.
+void SetInnerPanels(ObjectHeader* k, int32_t panel) {
+    ForEachInnerControl(k, [panel](ObjectHeader* x) {
+        C(x)->tabPanelIndex = panel;
+        if (IsEmbeddedWindowControl(x)) SetInnerPanels(x, panel);
+    });
+}
+
 }  // namespace
 
 // --- events ---
@@ -254,7 +293,9 @@ bool controlVisibleGetter(ObjectHeader* control, int32_t) { return control && C(
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value) {
     if (!control) return;
     C(control)->visible = value;
-    if (C(control)->pane) C(control)->pane->StateChanged(value ? 7 : 8);
+    if (!C(control)->pane) return;
+    C(control)->pane->StateChanged(value ? 7 : 8);
+    PropagateState(control, value ? 7 : 8);
 }
 
 bool controlEnabledGetter(ObjectHeader* control, int32_t) { return control && C(control)->enabled; }
@@ -262,7 +303,9 @@ bool controlEnabledGetter(ObjectHeader* control, int32_t) { return control && C(
 void controlEnabledSetter(ObjectHeader* control, int32_t, bool value) {
     if (!control) return;
     C(control)->enabled = value;
-    if (C(control)->pane) C(control)->pane->StateChanged(value ? 5 : 6);
+    if (!C(control)->pane) return;
+    C(control)->pane->StateChanged(value ? 5 : 6);
+    PropagateState(control, value ? 5 : 6);
 }
 
 // The offset of the window the control sits in from the top-level window it is drawn in.
@@ -460,6 +503,8 @@ ObjectHeader* canvasGraphicsGetter(ObjectHeader* canvas, int32_t) {
 void ControlTabPanelIndexSetter(ObjectHeader* control, int32_t, int32_t index) {
     if (!control) return;
     C(control)->tabPanelIndex = index;
+    SetInnerPanels(control, index);
+    // The pane passes the number on to its child panes itself.
     if (C(control)->pane) C(control)->pane->SetPanelIndex(index);
 }
 

@@ -3,9 +3,8 @@
 // the _PaneChild interface, and the control accessors a Window embedded in a control forwards to.
 //
 // Still missing: drag items (NewDragItem answers nil), focus rings and keyboard handling of
-// controls, the propagation of states and panels over inner controls; a Canvas pane paints its
-// Backdrop and fires Paint, and takes no presses of its own; the drop-acceptance forwarders record
-// nothing.
+// controls; a Canvas pane paints its Backdrop and fires Paint, and takes no presses of its own;
+// the drop-acceptance forwarders record nothing.
 #pragma once
 
 #include <cstddef>

@@ -100,6 +100,42 @@ TEST_F(ControlsInAWindow, ParentsThatWouldBreakThePaneTreeRaise) {
     EXPECT_EQ(ControlFields(inner)->pane->parent, ControlFields(inner)->ownerPane);
 }
 
+// The native window's own visibility, whatever its ancestors'.
+bool Shown(HWND window) { return (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// Hiding, showing, disabling and enabling a container reaches the panes of the controls inside
+// it, each keeping its own Visible and Enabled.
+TEST_F(ControlsInAWindow, ContainerStatesReachInnerControlsThatAllowThem) {
+    ObjectHeader* outer = Control(0, "Outer");
+    ObjectHeader* inner = Control(0, "Inner");
+    ControlParentSetter(inner, 0, outer);
+    SubPane* innerPane = ControlFields(inner)->pane;
+    HWND innerWindow = reinterpret_cast<HWND>(controlMacControlHandleGetter(inner, 0));
+    ASSERT_NE(innerWindow, nullptr);
+    ASSERT_NE(innerWindow, reinterpret_cast<HWND>(controlMacControlHandleGetter(outer, 0)));
+    for (bool own : {true, false}) {
+        SCOPED_TRACE(own ? "inner visible and enabled" : "inner hidden and disabled");
+        ControlVisibleSetter(inner, 0, own);
+        controlEnabledSetter(inner, 0, own);
+        ControlVisibleSetter(outer, 0, false);
+        controlEnabledSetter(outer, 0, false);
+        EXPECT_FALSE(Shown(innerWindow));
+        EXPECT_FALSE(innerPane->enabled);
+        ControlVisibleSetter(outer, 0, true);
+        controlEnabledSetter(outer, 0, true);
+        EXPECT_EQ(Shown(innerWindow), own);
+        EXPECT_EQ(innerPane->visible, own);
+        EXPECT_EQ(innerPane->enabled, own);
+        EXPECT_EQ(ControlFields(inner)->visible != 0, own);
+        EXPECT_EQ(ControlFields(inner)->enabled != 0, own);
+    }
+    // The panel goes to the inner controls too, and to nothing beside.
+    ControlPanelIndexSetter(outer, 0, 2);
+    EXPECT_EQ(ControlPanelIndexGetter(outer, 0), 2);
+    EXPECT_EQ(ControlFields(inner)->tabPanelIndex, 3);
+    EXPECT_EQ(ControlFields(Control(0, "Other"))->tabPanelIndex, 0);
+}
+
 // What the DataControl's hooks were asked.
 ObjectHeader* sDataControl = nullptr;
 std::vector<std::string> sHookCalls;
