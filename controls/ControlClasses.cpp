@@ -231,13 +231,15 @@ void UpdatePanelControlsVisibility(SubPane* windowPane) {
 
 extern "C" {
 
-void ControlInitializer(ObjectHeader* control) {
+// Visible and Enabled start true here too, so that controls made by the runtime itself show
+// without the set-up code compiled controls run.
+void RuntimeControlInitializer(ObjectHeader* control) {
     C(control)->index = kNoControlIndex;
     C(control)->visible = 1;
     C(control)->enabled = 1;
 }
 
-void ControlFinalizer(ObjectHeader* control) {
+void RuntimeControlFinalizer(ObjectHeader* control) {
     ControlRecord* c = C(control);
     for (StringRecord** s : {&c->name, &c->balloonHelp, &c->disabledBalloonHelp, &c->helpTag}) {
         RuntimeUnlockString(*s);
@@ -708,8 +710,8 @@ const ClassRows kControlRows = {
     .className = "Control",
     .superclass = nullptr,
     .objectSize = static_cast<int32_t>(sizeof(ControlRecord)),
-    .initializer = Function(RowFunction(ControlInitializer), "ControlInitializer"),
-    .finalizer = Function(RowFunction(ControlFinalizer), "ControlFinalizer"),
+    .initializer = Function(RowFunction(RuntimeControlInitializer), "RuntimeControlInitializer"),
+    .finalizer = Function(RowFunction(RuntimeControlFinalizer), "RuntimeControlFinalizer"),
     .properties = kControlProperties,
     .events = kControlEvents,
     .methods = kControlMethods,
