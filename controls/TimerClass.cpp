@@ -47,10 +47,13 @@ void CALLBACK TimerProcedure(HWND, UINT, UINT_PTR id, DWORD tick) {
     auto handler = sAction ? reinterpret_cast<void (*)(ObjectHeader*)>(
                                  FindEventInstance(object, sAction))
                            : nullptr;
-    if (!TimerExpire(timer->state, timer, tick, sSuspended, handler != nullptr, sClock)) return;
+    // Receivers added through actionSource (an actionBinder's dest) act as a handler does.
+    const bool acts = handler || timer->actionReceivers.head;
+    if (!TimerExpire(timer->state, timer, tick, sSuspended, acts, sClock)) return;
     // A handler that drops the last reference must not free the Timer under itself.
     RuntimeLockObject(object);
-    handler(object);
+    if (handler) handler(object);
+    timer->actionReceivers.SendPerformAction();
     RuntimeUnlockObject(object);
 }
 

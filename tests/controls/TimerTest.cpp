@@ -5,6 +5,7 @@
 #include "CompiledSubclass.h"
 #include "FailureRecorder.h"
 #include "MessagePump.h"
+#include "controls/BindingInterfaces.h"
 #include "controls/TimerClass.h"
 #include "controls/TimerSchedule.h"
 #include "core/DefinitionConversion.h"
@@ -208,6 +209,32 @@ TEST_F(TimerClass, TimerIsHeldWhileActionRuns) {
     ASSERT_TRUE(PumpMessagesUntil([] { return !sActions.empty(); }, 2000));
     PumpMessagesFor(80);
     EXPECT_EQ(sActions.size(), 1u);
+}
+
+// A receiver added through actionSource hears every firing, also of a Timer without Action.
+int32_t sPerformed = 0;
+extern "C" void CountPerformAction(ObjectHeader*) { ++sPerformed; }
+MethodEntry kReceiverMethods[] = {{"PerformAction", nullptr, nullptr, 0,
+                                   Function(CountPerformAction, "CountPerformAction"), {}, kMethodPlain, 0, 0}};
+const DefinitionFunction kReceiverInterfaces[] = {ActionNotificationReceiverInterface};
+const ClassRows kReceiverRows = {.className = "TimerReceiver", .superclass = nullptr,
+                                 .objectSize = kObjectHeaderSize, .methods = kReceiverMethods,
+                                 .interfaces = kReceiverInterfaces};
+
+TEST_F(TimerClass, ActionReceiversHearEveryFiring) {
+    static ObjectDefinition receiverDefinition;
+    ObjectHeader* receiver =
+        RuntimeNewObject(LookupObjectDefinition(FillClassDefinition(receiverDefinition, kReceiverRows)));
+    ObjectHeader* timer = RuntimeNewObject(LookupObjectDefinition(Timer()));
+    sPerformed = 0;
+    TimerAddActionNotificationReceiver(timer, receiver);
+    timerPeriodSetter(timer, 0, 10);
+    timerModeSetter(timer, 0, kTimerModeMultiple);
+    EXPECT_TRUE(PumpMessagesUntil([] { return sPerformed >= 2; }, 2000));
+    TimerRemoveActionNotificationReceiver(timer, receiver);
+    EXPECT_EQ(receiver->refCount, 1);
+    RuntimeUnlockObject(timer);
+    RuntimeUnlockObject(receiver);
 }
 
 TEST_F(TimerClass, ResetOnNilIsReported) {
