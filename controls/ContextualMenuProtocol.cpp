@@ -1,5 +1,7 @@
 #include "controls/ContextualMenuProtocol.h"
 
+#include <windows.h>
+
 #include "controls/ControlClasses.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
@@ -73,13 +75,28 @@ bool EnsureBase() {
 
 void ConstructFromWindow(ObjectHeader* window, PanePoint screen);
 
-// Controls have no contextual-menu events yet: the walk climbs to the last parent and continues
-// with its window; a ContainerControl met on the way continues as the window it is.
+// The screen point in the client coordinates of the control's native window.
+PanePoint ControlPoint(ObjectHeader* control, PanePoint screen) {
+    SubPane* pane = ControlFields(control)->pane;
+    HWND window = pane ? pane->GetHWND() : nullptr;
+    POINT point{screen.h, screen.v};
+    if (window) ScreenToClient(window, &point);
+    return {point.y, point.x};
+}
+
+// Each control up the parent chain may add rows; one answering true ends the walk. Otherwise the
+// window of the last one continues; a ContainerControl met on the way continues as the window it
+// is.
 void ConstructFromControl(ObjectHeader* control, PanePoint screen) {
     ObjectHeader* last = control;
     for (ObjectHeader* c = control; c; c = ControlFields(c)->parentControl) {
         if (Standing(c) != c) return ConstructFromWindow(Standing(c), screen);
         last = c;
+        bool implemented = false;
+        const PanePoint point = ControlPoint(c, screen);
+        const bool handled =
+            FireRectControlConstructContextualMenu(c, sBase, point.h, point.v, implemented);
+        if (ExceptionInFlight() || (implemented && handled)) return;
     }
     if (ObjectHeader* window = ControlFields(last)->window) ConstructFromWindow(window, screen);
 }
@@ -114,7 +131,10 @@ bool RunActionChain(ObjectHeader* item) {
     RetainObject(current);
     bool handled = false;
     while (current && !handled) {
-        if (IsWindowObject(current)) handled = FireWindowContextualMenuAction(current, item);
+        if (IsWindowObject(current))
+            handled = FireWindowContextualMenuAction(current, item);
+        else
+            handled = FireRectControlContextualMenuAction(current, item);
         if (ExceptionInFlight()) {
             handled = false;
             break;

@@ -7,10 +7,6 @@
 // the window itself, and for a ContainerControl that did not handle, the control it is embedded
 // in or else the window containing it. An EmbeddedWindowControl stands for its ContainerControl,
 // whose events it forwards.
-//
-// The control side is partial until the controls come: RectControl has no ConstructContextualMenu
-// or ContextualMenuAction event yet, so the walk passes over controls without asking them and
-// the menu comes from their windows, which also get the chosen item.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "controls/ContextualMenuControl.h"
 #include "core/DefinitionConversion.h"
 #include "core/Exceptions.h"
 #include "core/FailureReport.h"
@@ -33,8 +34,8 @@ void ReplaceString(StringRecord*& field, StringRecord* value) {
 }
 
 enum ControlEvent : int32_t {
-    kOpen, kClose, kCreatePane, kMouseEnter, kMouseExit, kMouseMove, kMouseWheel, kDropObject,
-    kPaint, kEventCount
+    kCreatePane, kOpen, kClose, kMouseMove, kMouseEnter, kMouseExit, kDropObject, kMouseWheel,
+    kConstructContextualMenu, kContextualMenuAction, kPaint, kEventCount
 };
 EventDefinition* sEvents[kEventCount] = {};
 
@@ -96,6 +97,45 @@ void* PaneChildMethod(ObjectHeader* object, const char* name) {
     return FindInterfaceMethod(object, PaneChildClass(), string(name));
 }
 
+// The controls inside K with a pane, in map order: those of K's window whose panes K's pane
+// contains, or for an EmbeddedWindowControl every control of its ContainerControl.
+template <typename Visit>
+void ForEachInnerControl(ObjectHeader* k, Visit visit) {
+    SubPane* pane = C(k)->pane;
+    const bool embedded = IsEmbeddedWindowControl(k);
+    ObjectHeader* window =
+        embedded ? reinterpret_cast<EmbeddedWindowControlRecord*>(k)->embeddedWindow : C(k)->window;
+    if (!pane || !window || !WindowFields(window)->mControls) return;
+    StringMapIterator<ObjectHeader*>* it = WindowFields(window)->mControls->NewIterator();
+    ObjectHeader* x = nullptr;
+    while (it->Next(x)) {
+        if (x == k || !IsControl(x) || !C(x)->pane) continue;
+        if (embedded || pane->ContainsPane(C(x)->pane, true)) visit(x);
+    }
+    delete it;
+}
+
+// Passes a state on to the controls inside K, each keeping its own Visible or Enabled: hiding a
+// container hides every inner pane, showing it shows only those that are themselves Visible.
+// state: 5 enable, 6 disable, 7 show, 8 hide.
+void PropagateState(ObjectHeader* k, int32_t state) {
+    ForEachInnerControl(k, [state](ObjectHeader* x) {
+        int32_t own = state;
+        if (state <= 6 && !C(x)->enabled) own = 6;
+        if (state >= 7 && !C(x)->visible) own = 8;
+        C(x)->pane->StateChanged(own);
+        if (IsEmbeddedWindowControl(x)) PropagateState(x, state);
+    });
+}
+
+// The controls inside K move to K's panel with it.
+void SetInnerPanels(ObjectHeader* k, int32_t panel) {
+    ForEachInnerControl(k, [panel](ObjectHeader* x) {
+        C(x)->tabPanelIndex = panel;
+        if (IsEmbeddedWindowControl(x)) SetInnerPanels(x, panel);
+    });
+}
+
 }  // namespace
 
 // --- events ---
@@ -128,6 +168,30 @@ void FireControlDropObject(ObjectHeader* control, ObjectHeader* item) {
     if (auto handler = reinterpret_cast<void (*)(ObjectHeader*, ObjectHeader*)>(
             Handler(control, kDropObject)))
         handler(control, item);
+}
+
+bool FireRectControlConstructContextualMenu(ObjectHeader* control, ObjectHeader* base, int32_t x,
+                                            int32_t y, bool& implemented) {
+    auto handler = reinterpret_cast<bool (*)(ObjectHeader*, ObjectHeader*, int32_t, int32_t)>(
+        Handler(control, kConstructContextualMenu));
+    implemented = handler != nullptr;
+    if (!handler) return false;
+    RetainObject(control);
+    const bool result = handler(control, base, x, y);
+    ReleaseObject(control);
+    return result;
+}
+
+extern "C" bool FireRectControlContextualMenuAction(ObjectHeader* control, ObjectHeader* item) {
+    auto handler = reinterpret_cast<bool (*)(ObjectHeader*, ObjectHeader*)>(
+        Handler(control, kContextualMenuAction));
+    if (!handler) return false;
+    RetainObject(control);
+    RetainObject(item);
+    const bool result = handler(control, item);
+    ReleaseObject(item);
+    ReleaseObject(control);
+    return result;
 }
 
 bool IsControl(ObjectHeader* object) { return ObjectIsaDefinition(object, Control()); }
@@ -167,19 +231,22 @@ void UpdatePanelControlsVisibility(SubPane* windowPane) {
 
 extern "C" {
 
-void ControlInitializer(ObjectHeader* control) {
+// Visible and Enabled start true here too, so that controls made by the runtime itself show
+// without the set-up code compiled controls run.
+void RuntimeControlInitializer(ObjectHeader* control) {
     C(control)->index = kNoControlIndex;
     C(control)->visible = 1;
     C(control)->enabled = 1;
 }
 
-void ControlFinalizer(ObjectHeader* control) {
+void RuntimeControlFinalizer(ObjectHeader* control) {
     ControlRecord* c = C(control);
-    for (StringRecord** s : {&c->name, &c->balloonHelp, &c->disabledBalloonHelp, &c->helpTag,
-                             &c->initialParent}) {
+    for (StringRecord** s : {&c->name, &c->balloonHelp, &c->disabledBalloonHelp, &c->helpTag}) {
         RuntimeUnlockString(*s);
         *s = nullptr;
     }
+    ReleaseObject(c->mouseCursor);
+    c->mouseCursor = nullptr;
     delete c->menuHandlers;
     c->menuHandlers = nullptr;
 }
@@ -190,6 +257,8 @@ void CanvasFinalizer(ObjectHeader* canvas) {
     ReleaseObject(CanvasFields(canvas)->graphics);
     CanvasFields(canvas)->graphics = nullptr;
 }
+
+void NilCreatePane(ObjectHeader*) {}
 
 void CanvasCreatePane(ObjectHeader* canvas) {
     ControlRecord* c = C(canvas);
@@ -221,12 +290,14 @@ void ControlAddMenuHandler(ObjectHeader* control, StringRecord* name, void* func
     C(control)->menuHandlers->SetEntry(string(name), function);
 }
 
-bool ControlVisibleGetter(ObjectHeader* control, int32_t) { return control && C(control)->visible; }
+bool controlVisibleGetter(ObjectHeader* control, int32_t) { return control && C(control)->visible; }
 
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value) {
     if (!control) return;
     C(control)->visible = value;
-    if (C(control)->pane) C(control)->pane->StateChanged(value ? 7 : 8);
+    if (!C(control)->pane) return;
+    C(control)->pane->StateChanged(value ? 7 : 8);
+    PropagateState(control, value ? 7 : 8);
 }
 
 bool controlEnabledGetter(ObjectHeader* control, int32_t) { return control && C(control)->enabled; }
@@ -234,7 +305,9 @@ bool controlEnabledGetter(ObjectHeader* control, int32_t) { return control && C(
 void controlEnabledSetter(ObjectHeader* control, int32_t, bool value) {
     if (!control) return;
     C(control)->enabled = value;
-    if (C(control)->pane) C(control)->pane->StateChanged(value ? 5 : 6);
+    if (!C(control)->pane) return;
+    C(control)->pane->StateChanged(value ? 5 : 6);
+    PropagateState(control, value ? 5 : 6);
 }
 
 // The offset of the window the control sits in from the top-level window it is drawn in.
@@ -262,6 +335,27 @@ int32_t ctlPosGetter(ObjectHeader* control, int32_t selector) {
     }
 }
 
+// New bounds go to the pane, which moves its window and repaints; without one they are stored.
+static void ApplyBounds(ObjectHeader* control, const Rect16& bounds) {
+    if (C(control)->pane)
+        C(control)->pane->SetBounds(bounds, true);
+    else
+        C(control)->geometry.bounds = bounds;
+}
+
+void RuntimeControlMove(ObjectHeader* control, int32_t left, int32_t top, int32_t width,
+                        int32_t height) {
+    if (!control) return;
+    int32_t dx, dy;
+    ContainingOffset(control, dx, dy);
+    Rect16 b;
+    b.left = static_cast<int16_t>(left + dx);
+    b.top = static_cast<int16_t>(top + dy);
+    b.right = static_cast<int16_t>(b.left + width);
+    b.bottom = static_cast<int16_t>(b.top + height);
+    ApplyBounds(control, b);
+}
+
 void ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value) {
     if (!control) return;
     Rect16 b = C(control)->geometry.bounds;
@@ -274,10 +368,7 @@ void ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value) {
     case 3: b.bottom = static_cast<int16_t>(b.top + value); break;
     default: return;
     }
-    if (C(control)->pane)
-        C(control)->pane->SetBounds(b, true);
-    else
-        C(control)->geometry.bounds = b;
+    ApplyBounds(control, b);
 }
 
 void controlBalloonHelpSetter(ObjectHeader* control, int32_t, StringRecord* text) {
@@ -303,12 +394,60 @@ void controlAutoDeactivateSetter(ObjectHeader* control, int32_t, bool value) {
 }
 
 void controlMouseCursorSetter(ObjectHeader* control, int32_t, ObjectHeader* cursor) {
-    if (control && C(control)->pane)
-        C(control)->pane->SetCursor(cursor ? MouseCursorHolder(cursor) : nullptr);
+    if (!control) return;
+    // Kept, so that a pane made later shows it and the holder the pane uses stays alive.
+    RetainObject(cursor);
+    ReleaseObject(C(control)->mouseCursor);
+    C(control)->mouseCursor = cursor;
+    if (C(control)->pane) C(control)->pane->SetCursor(cursor ? MouseCursorHolder(cursor) : nullptr);
 }
 
-int32_t controlMouseXGetter(ObjectHeader*, int32_t) { return 0; }
-int32_t controlMouseYGetter(ObjectHeader*, int32_t) { return 0; }
+int32_t controlMouseXGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->pane ? C(control)->pane->GetMousePosition().h : 0;
+}
+int32_t controlMouseYGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->pane ? C(control)->pane->GetMousePosition().v : 0;
+}
+
+int32_t ControlPanelIndexGetter(ObjectHeader* control, int32_t) {
+    return control ? C(control)->tabPanelIndex - 1 : 0;
+}
+void ControlPanelIndexSetter(ObjectHeader* control, int32_t, int32_t panel) {
+    ControlTabPanelIndexSetter(control, 0, panel + 1);
+}
+
+int32_t controlMacControlHandleGetter(ObjectHeader* control, int32_t) {
+    SubPane* pane = control ? C(control)->pane : nullptr;
+    return pane ? static_cast<int32_t>(reinterpret_cast<intptr_t>(pane->GetHWND())) : 0;
+}
+
+bool controlActiveGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->pane && C(control)->pane->active;
+}
+
+bool controlAutoDeactivateGetter(ObjectHeader* control, int32_t) {
+    return control && C(control)->autoDeactivate;
+}
+
+// The locks live in the block the panes read when their window is resized.
+#define QV_LOCK_ACCESSORS(side, field)                                         \
+    bool controlLock##side##Getter(ObjectHeader* control, int32_t) {           \
+        return control && C(control)->geometry.field;                         \
+    }                                                                          \
+    void controlLock##side##Setter(ObjectHeader* control, int32_t, bool value) { \
+        if (control) C(control)->geometry.field = value;                       \
+    }
+QV_LOCK_ACCESSORS(Left, lockLeft)
+QV_LOCK_ACCESSORS(Top, lockTop)
+QV_LOCK_ACCESSORS(Right, lockRight)
+QV_LOCK_ACCESSORS(Bottom, lockBottom)
+#undef QV_LOCK_ACCESSORS
+
+ObjectHeader* controlNewDragItem(ObjectHeader*, int32_t, int32_t, int32_t, int32_t) {
+    return nullptr;
+}
+
+void RectControlDefaultConstructor(ObjectHeader*) {}
 
 void controlAcceptTextDrop(ObjectHeader* control) {
     if (control && C(control)->pane) {
@@ -366,6 +505,8 @@ ObjectHeader* canvasGraphicsGetter(ObjectHeader* canvas, int32_t) {
 void ControlTabPanelIndexSetter(ObjectHeader* control, int32_t, int32_t index) {
     if (!control) return;
     C(control)->tabPanelIndex = index;
+    SetInnerPanels(control, index);
+    // The pane passes the number on to its child panes itself.
     if (C(control)->pane) C(control)->pane->SetPanelIndex(index);
 }
 
@@ -377,6 +518,16 @@ ObjectHeader* ControlParentGetter(ObjectHeader* control, int32_t) {
 
 void ControlParentSetter(ObjectHeader* control, int32_t, ObjectHeader* parent) {
     if (!control) return;
+    // A parent in another window, the control itself or a control inside it would tear the pane
+    // tree apart or close a loop in it.
+    SubPane* own = C(control)->pane;
+    SubPane* parentPane = parent && IsControl(parent) ? C(parent)->pane : nullptr;
+    if (parent == control ||
+        (own && parentPane &&
+         (own->ContainsPane(parentPane, true) || FindWindowPane(own) != FindWindowPane(parentPane)))) {
+        RaiseExceptionDefinition(InvalidParentException());
+        return;
+    }
     C(control)->parentControl = parent;
     SubPane* pane = C(control)->pane;
     if (!pane) return;
@@ -391,7 +542,19 @@ ObjectHeader* controlWindowGetter(ObjectHeader* control, int32_t) {
 }
 
 void ControlInitialParentSetter(ObjectHeader* control, int32_t, StringRecord* name) {
-    if (control) ReplaceString(C(control)->initialParent, name);
+    if (!control || !name || !C(control)->window) return;
+    StringMap<ObjectHeader*>* controls = WindowFields(C(control)->window)->mControls;
+    if (!controls) return;
+    const string wanted(name);
+    StringMapIterator<ObjectHeader*>* it = controls->NewIterator();
+    ObjectHeader* value = nullptr;
+    while (it->Next(value)) {
+        if (value == control || !IsControl(value)) continue;
+        if (string::CompareNoCase(string(C(value)->name), wanted) != 0) continue;
+        C(control)->parentControl = value;
+        break;
+    }
+    delete it;
 }
 
 void RuntimeSetFocus(ObjectHeader* control) {
@@ -410,33 +573,45 @@ const TypeDescriptor* const kString = AsType(&kStringType);
 
 
 PropertyEntry kControlProperties[] = {
-    QV_PROPERTY_ROW(0, "Name", kString, stringGetter, stringSetter, offsetof(ControlRecord, name)),
-    QV_PROPERTY_ROW(0, "Index", kInteger, intGetter, intSetter, offsetof(ControlRecord, index)),
-    QV_READ_ONLY_ROW(0, "Window", nullptr, controlWindowGetter, 0),
+    QV_PROPERTY_ROW(0x84, "Name", kString, stringGetter, stringSetter, offsetof(ControlRecord, name)),
+    QV_PROPERTY_ROW(0x84, "Index", kInteger, intGetter, intSetter, offsetof(ControlRecord, index)),
+    QV_PROPERTY_ROW(0x41, "TabPanelIndex", kInteger, intGetter, ControlTabPanelIndexSetter,
+                    offsetof(ControlRecord, tabPanelIndex)),
+    QV_PROPERTY_ROW(0x1, "PanelIndex", kInteger, ControlPanelIndexGetter, ControlPanelIndexSetter, 0),
+    QV_READ_ONLY_ROW(0x1, "MouseX", kInteger, controlMouseXGetter, 0),
+    QV_READ_ONLY_ROW(0x1, "MouseY", kInteger, controlMouseYGetter, 0),
+    QV_READ_ONLY_ROW(0x1, "Window", nullptr, controlWindowGetter, 0),
+    QV_READ_ONLY_ROW(0x1, "Handle", kInteger, controlMacControlHandleGetter, 0),
 };
 
+// The MouseCursor and Parent types are set when the definition is built.
+constexpr int32_t kMouseCursorRow = 3;
+constexpr int32_t kParentRow = 16;
 PropertyEntry kRectControlProperties[] = {
+    QV_PROPERTY_ROW(0, "HelpTag", kString, stringGetter, controlHelpTagSetter,
+                    offsetof(ControlRecord, helpTag)),
+    QV_PROPERTY_ROW(0, "BalloonHelp", kString, stringGetter, controlBalloonHelpSetter,
+                    offsetof(ControlRecord, balloonHelp)),
+    QV_PROPERTY_ROW(0, "DisabledBalloonHelp", kString, stringGetter,
+                    controlDisabledBalloonHelpSetter, offsetof(ControlRecord, disabledBalloonHelp)),
+    QV_PROPERTY_ROW(0x1, "MouseCursor", nullptr, objGetter, controlMouseCursorSetter,
+                    offsetof(ControlRecord, mouseCursor)),
+    QV_PROPERTY_ROW(0, "Visible", kBoolean, controlVisibleGetter, ControlVisibleSetter, 0),
     QV_PROPERTY_ROW(0, "Left", kInteger, ctlPosGetter, ctlPosSetter, 0),
     QV_PROPERTY_ROW(0, "Top", kInteger, ctlPosGetter, ctlPosSetter, 1),
     QV_PROPERTY_ROW(0, "Width", kInteger, ctlPosGetter, ctlPosSetter, 2),
     QV_PROPERTY_ROW(0, "Height", kInteger, ctlPosGetter, ctlPosSetter, 3),
-    QV_PROPERTY_ROW(0, "LockLeft", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockLeft)),
-    QV_PROPERTY_ROW(0, "LockTop", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockTop)),
-    QV_PROPERTY_ROW(0, "LockRight", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockRight)),
-    QV_PROPERTY_ROW(0, "LockBottom", kBoolean, boolGetter, boolSetter,
-                    offsetof(ControlRecord, geometry) + offsetof(ControlObject, lockBottom)),
-    QV_PROPERTY_ROW(0, "Visible", kBoolean, ControlVisibleGetter, ControlVisibleSetter, 0),
     QV_PROPERTY_ROW(0, "Enabled", kBoolean, controlEnabledGetter, controlEnabledSetter, 0),
-    QV_PROPERTY_ROW(0, "TabPanelIndex", kInteger, intGetter, ControlTabPanelIndexSetter,
-                    offsetof(ControlRecord, tabPanelIndex)),
-    QV_PROPERTY_ROW(0, "HelpTag", kString, stringGetter, controlHelpTagSetter,
-                    offsetof(ControlRecord, helpTag)),
-    QV_PROPERTY_ROW(0, "AutoDeactivate", kBoolean, boolGetter, controlAutoDeactivateSetter,
-                    offsetof(ControlRecord, autoDeactivate)),
-    QV_PROPERTY_ROW(0, "Parent", nullptr, ControlParentGetter, ControlParentSetter, 0),
+    QV_READ_ONLY_ROW(0, "Active", kBoolean, controlActiveGetter, 0),
+    QV_PROPERTY_ROW(0, "AutoDeactivate", kBoolean, controlAutoDeactivateGetter,
+                    controlAutoDeactivateSetter, 0),
+    QV_PROPERTY_ROW(0, "LockLeft", kBoolean, controlLockLeftGetter, controlLockLeftSetter, 0),
+    QV_PROPERTY_ROW(0, "LockTop", kBoolean, controlLockTopGetter, controlLockTopSetter, 0),
+    QV_PROPERTY_ROW(0, "LockRight", kBoolean, controlLockRightGetter, controlLockRightSetter, 0),
+    QV_PROPERTY_ROW(0, "LockBottom", kBoolean, controlLockBottomGetter, controlLockBottomSetter, 0),
+    QV_PROPERTY_ROW(0x1, "Parent", nullptr, ControlParentGetter, ControlParentSetter, 0),
+    {0x40, "InitialParent", kString, nullptr, nullptr, RowFunction(ControlInitialParentSetter),
+     "ControlInitialParentSetter", 0, 0},
 };
 
 PropertyEntry kCanvasProperties[] = {
@@ -453,19 +628,64 @@ PropertyEntry kCanvasProperties[] = {
                     offsetof(CanvasRecord, eraseBackground)),
 };
 
+#define QV_METHOD(name, result, parameters, count, function) \
+    {name, result, parameters, count, Function(function, #function), {}, kMethodPlain, 0, 0}
+#define QV_PARAMETER(name, type) {name, type, 0, 0, 0, 0}
+MethodEntry kControlMethods[] = {QV_METHOD("Close", nullptr, nullptr, 0, ControlClose)};
+
+// The Graphics type of DrawInto is set when the definition is built; DragItem does not exist yet.
+ParameterEntry kDrawIntoParameters[] = {QV_PARAMETER("graphics", nullptr),
+                                        QV_PARAMETER("left", kInteger), QV_PARAMETER("top", kInteger)};
+ParameterEntry kRefreshParameters[] = {{"eraseBackground", kBoolean, 0, 1, 1, 0}};
+ParameterEntry kRefreshRectParameters[] = {
+    QV_PARAMETER("x", kInteger), QV_PARAMETER("y", kInteger), QV_PARAMETER("width", kInteger),
+    QV_PARAMETER("height", kInteger), {"eraseBackground", kBoolean, 0, 1, 1, 0}};
+ParameterEntry kTypeParameter[] = {QV_PARAMETER("type", kString)};
+ParameterEntry kDragItemParameters[] = {QV_PARAMETER("x", kInteger), QV_PARAMETER("y", kInteger),
+                                        QV_PARAMETER("width", kInteger),
+                                        QV_PARAMETER("height", kInteger)};
+ParameterEntry kMenuHandlerParameters[] = {QV_PARAMETER("name", kString),
+                                           QV_PARAMETER("handler", AsType(&kPtrType))};
+ParameterEntry kMoveParameters[] = {QV_PARAMETER("left", kInteger), QV_PARAMETER("top", kInteger),
+                                    QV_PARAMETER("width", kInteger),
+                                    QV_PARAMETER("height", kInteger)};
+constexpr int32_t kGraphicsParameter = 0;
+MethodEntry kRectControlMethods[] = {
+    QV_METHOD("DrawInto", nullptr, kDrawIntoParameters, 3, RuntimeControlDrawInto),
+    QV_METHOD("Refresh", nullptr, kRefreshParameters, 1, RuntimeControlRefresh),
+    QV_METHOD("RefreshRect", nullptr, kRefreshRectParameters, 5, RuntimeControlRefreshRect),
+    QV_METHOD("SetFocus", nullptr, nullptr, 0, RuntimeSetFocus),
+    QV_METHOD("AcceptTextDrop", nullptr, nullptr, 0, controlAcceptTextDrop),
+    QV_METHOD("AcceptPictureDrop", nullptr, nullptr, 0, controlAcceptPictureDrop),
+    QV_METHOD("AcceptFileDrop", nullptr, kTypeParameter, 1, controlAcceptFileDrop),
+    QV_METHOD("AcceptMacDataDrop", nullptr, kTypeParameter, 1, controlAcceptMacDataDrop),
+    {"AcceptRawDataDrop", nullptr, kTypeParameter, 1,
+     Function(controlAcceptMacDataDrop, "controlAcceptMacDataDrop"), {}, kMethodPlain, 0, 0},
+    QV_METHOD("NewDragItem", nullptr, kDragItemParameters, 4, controlNewDragItem),
+    QV_METHOD("_AddMenuHandler", nullptr, kMenuHandlerParameters, 2, ControlAddMenuHandler),
+    QV_METHOD("RectControl", nullptr, nullptr, 0, RectControlDefaultConstructor),
+    QV_METHOD("_Move", nullptr, kMoveParameters, 4, RuntimeControlMove),
+};
+#undef QV_PARAMETER
+#undef QV_METHOD
+
 EventEntry kControlEvents[] = {
+    {0x40, "CreatePane", "", "", &sEvents[kCreatePane], 0},
     {0, "Open", "", "", &sEvents[kOpen], 0},
     {0, "Close", "", "", &sEvents[kClose], 0},
-    {0x40, "CreatePane", "", "", &sEvents[kCreatePane], 0},
 };
 
 EventEntry kRectControlEvents[] = {
+    {0, "MouseMove", "X As Integer, Y As Integer", "", &sEvents[kMouseMove], 0},
     {0, "MouseEnter", "", "", &sEvents[kMouseEnter], 0},
     {0, "MouseExit", "", "", &sEvents[kMouseExit], 0},
-    {0, "MouseMove", "X As Integer, Y As Integer", "", &sEvents[kMouseMove], 0},
+    {0, "DropObject", "obj As DragItem", "", &sEvents[kDropObject], 0},
     {0, "MouseWheel", "X As Integer, Y As Integer, Delta as Integer", "Boolean",
      &sEvents[kMouseWheel], 0},
-    {0, "DropObject", "obj As DragItem", "", &sEvents[kDropObject], 0},
+    {0, "ConstructContextualMenu", "base as MenuItem, x as Integer, y as Integer", "Boolean",
+     &sEvents[kConstructContextualMenu], 0},
+    {0, "ContextualMenuAction", "hitItem as MenuItem", "Boolean",
+     &sEvents[kContextualMenuAction], 0},
 };
 
 EventEntry kCanvasEvents[] = {{0, "Paint", "g As Graphics", "", &sEvents[kPaint], 0}};
@@ -490,10 +710,11 @@ const ClassRows kControlRows = {
     .className = "Control",
     .superclass = nullptr,
     .objectSize = static_cast<int32_t>(sizeof(ControlRecord)),
-    .initializer = Function(RowFunction(ControlInitializer), "ControlInitializer"),
-    .finalizer = Function(RowFunction(ControlFinalizer), "ControlFinalizer"),
+    .initializer = Function(RowFunction(RuntimeControlInitializer), "RuntimeControlInitializer"),
+    .finalizer = Function(RowFunction(RuntimeControlFinalizer), "RuntimeControlFinalizer"),
     .properties = kControlProperties,
     .events = kControlEvents,
+    .methods = kControlMethods,
 };
 
 const ClassRows kRectControlRows = {
@@ -502,6 +723,7 @@ const ClassRows kRectControlRows = {
     .objectSize = static_cast<int32_t>(sizeof(ControlRecord)),
     .properties = kRectControlProperties,
     .events = kRectControlEvents,
+    .methods = kRectControlMethods,
 };
 
 const ClassRows kCanvasRows = {
@@ -537,7 +759,11 @@ ObjectDefinition* Control() {
 
 ObjectDefinition* RectControl() {
     static ObjectDefinition definition;
-    if (definition.className.IsEmpty()) kRectControlProperties[13].type = definition.AsType();
+    if (definition.className.IsEmpty()) {
+        kRectControlProperties[kParentRow].type = definition.AsType();
+        kRectControlProperties[kMouseCursorRow].type = MouseCursor()->AsType();
+        kDrawIntoParameters[kGraphicsParameter].parameterType = GetGraphicsDefinition()->AsType();
+    }
     return FillClassDefinition(definition, kRectControlRows);
 }
 
@@ -564,6 +790,7 @@ void RegisterControlClasses() {
     RegisterIntrinsicClass(Control());
     RegisterIntrinsicClass(RectControl());
     RegisterIntrinsicClass(Canvas());
+    RegisterIntrinsicClass(ContextualMenu());
     RegisterWindowObjectClasses();
     RegisterIntrinsicClass(EmbeddedWindowControl());
     RegisterIntrinsicClass(PaneChild());

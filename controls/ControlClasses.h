@@ -2,11 +2,9 @@
 // EmbeddedWindowControl (the Canvas that stands for a ContainerControl inside its host window),
 // the _PaneChild interface, and the control accessors a Window embedded in a control forwards to.
 //
-// The least the windows need until the controls subsystem comes. It lacks every other control
-// class, fonts, data binding, drag items, focus rings and keyboard handling of controls; a Canvas
-// pane paints its Backdrop and fires Paint, and takes no presses of its own; MouseX and MouseY
-// of a control answer 0; the drop-acceptance forwarders record nothing; a control has no
-// contextual-menu events (see ContextualMenuProtocol.h).
+// Still missing: drag items (NewDragItem answers nil), focus rings and keyboard handling of
+// controls; a Canvas pane paints its Backdrop and fires Paint, and takes no presses of its own;
+// the drop-acceptance forwarders record nothing.
 #pragma once
 
 #include <cstddef>
@@ -24,9 +22,12 @@ class GraphicsImp;
 // Index of a control that is not in a control array.
 constexpr int32_t kNoControlIndex = static_cast<int32_t>(0x80000000);
 
-// The Control record after the object header. RectControl adds no field.
+// The Control record after the object header; RectControl adds no field. Compiled control
+// classes and plug-in controls place their own fields after it.
 struct ControlRecord {
     ObjectHeader header;
+    ObjectHeader* parentControl;       // the initial parent; no reference; null: the window
+    SubPane* pane;                     // the control's pane, or null; owned
     StringRecord* name;                // retained
     int32_t index;                     // kNoControlIndex outside a control array
     int32_t tabPanelIndex;             // 0: on no panel
@@ -34,18 +35,18 @@ struct ControlRecord {
     uint8_t enabled;
     uint8_t autoDeactivate;
     uint8_t mouseInside;               // set and cleared by the window's mouse tracking
-    uint8_t createdThroughWindow;      // made by a Window's __New
-    uint8_t reserved[3];
-    ObjectHeader* window;              // owner Window; no reference
+    ControlObject geometry;            // the lock flags and the bounds (window coordinates)
     SubPane* ownerPane;                // the window pane the control's pane goes into
-    SubPane* pane;                     // the control's pane, or null; owned
+    ObjectHeader* window;              // owner Window; no reference
+    ObjectHeader* mouseCursor;         // retained
     StringRecord* balloonHelp;         // retained
     StringRecord* disabledBalloonHelp; // retained
     StringRecord* helpTag;             // retained
-    ObjectHeader* parentControl;       // no reference; null: the window is the parent
-    StringRecord* initialParent;       // retained
     StringMap<void*>* menuHandlers;    // owned, made on first use
-    ControlObject geometry;            // the lock flags and the bounds (window coordinates)
+    ObjectHeader* peer;                // no reference
+    // The runtime's two words.
+    uint8_t createdThroughWindow;      // made by a Window's __New
+    uint8_t reserved[7];
 };
 
 struct CanvasRecord {
@@ -64,14 +65,27 @@ struct EmbeddedWindowControlRecord {
 };
 
 #ifndef _WIN64
-static_assert(offsetof(ControlRecord, name) == 24);
-static_assert(offsetof(ControlRecord, window) == 44);
-static_assert(offsetof(ControlRecord, pane) == 52);
-static_assert(offsetof(ControlRecord, geometry) == 80);
-static_assert(offsetof(ControlRecord, geometry) + offsetof(ControlObject, bounds) == 84);
-static_assert(sizeof(ControlRecord) == 92);
-static_assert(sizeof(CanvasRecord) == 104);
-static_assert(sizeof(EmbeddedWindowControlRecord) == 108);
+static_assert(offsetof(ControlRecord, parentControl) == 24);
+static_assert(offsetof(ControlRecord, pane) == 28);
+static_assert(offsetof(ControlRecord, name) == 32);
+static_assert(offsetof(ControlRecord, index) == 36);
+static_assert(offsetof(ControlRecord, tabPanelIndex) == 40);
+static_assert(offsetof(ControlRecord, visible) == 44);
+static_assert(offsetof(ControlRecord, mouseInside) == 47);
+static_assert(offsetof(ControlRecord, geometry) == 48);
+static_assert(offsetof(ControlRecord, geometry) + offsetof(ControlObject, bounds) == 52);
+static_assert(offsetof(ControlRecord, ownerPane) == 60);
+static_assert(offsetof(ControlRecord, window) == 64);
+static_assert(offsetof(ControlRecord, mouseCursor) == 68);
+static_assert(offsetof(ControlRecord, balloonHelp) == 72);
+static_assert(offsetof(ControlRecord, helpTag) == 80);
+static_assert(offsetof(ControlRecord, menuHandlers) == 84);
+static_assert(offsetof(ControlRecord, peer) == 88);
+static_assert(offsetof(ControlRecord, createdThroughWindow) == 92);
+static_assert(sizeof(ControlRecord) == 100);
+static_assert(offsetof(CanvasRecord, backdrop) == 100);
+static_assert(sizeof(CanvasRecord) == 112);
+static_assert(offsetof(EmbeddedWindowControlRecord, embeddedWindow) == 112);
 #endif
 
 ObjectDefinition* Control();
@@ -101,6 +115,10 @@ void FireControlMouseExit(ObjectHeader* control);
 void FireControlMouseMove(ObjectHeader* control, int32_t x, int32_t y);
 bool FireControlMouseWheel(ObjectHeader* control, int32_t x, int32_t y, int32_t delta);
 void FireControlDropObject(ObjectHeader* control, ObjectHeader* item);
+// ConstructContextualMenu with the base menu and a point in the control's client coordinates;
+// implemented tells whether the control has a handler.
+bool FireRectControlConstructContextualMenu(ObjectHeader* control, ObjectHeader* base, int32_t x,
+                                            int32_t y, bool& implemented);
 
 // The _PaneChild methods of an object, null when its class lacks the interface.
 using PaneChildSetWindow = void (*)(ObjectHeader*, ObjectHeader*);
@@ -118,15 +136,41 @@ extern "C" {
 // Destroys the control's pane, closes the ContainerControl an EmbeddedWindowControl stands for
 // and takes the control out of its window's control map.
 void ControlClose(ObjectHeader* control);
+// The CreatePane of controls without a pane.
+void NilCreatePane(ObjectHeader* control);
 void ControlAddMenuHandler(ObjectHeader* control, StringRecord* name, void* function);
 
+// ContextualMenuAction with the chosen item; false without a handler.
+bool FireRectControlContextualMenuAction(ObjectHeader* control, ObjectHeader* item);
 void ControlVisibleSetter(ObjectHeader* control, int32_t, bool value);
-bool ControlVisibleGetter(ObjectHeader* control, int32_t);
+bool controlVisibleGetter(ObjectHeader* control, int32_t);
 void controlEnabledSetter(ObjectHeader* control, int32_t, bool value);
 bool controlEnabledGetter(ObjectHeader* control, int32_t);
 // selector 0 to 3: Left, Top, Width, Height; Left and Top relative to the containing window.
 int32_t ctlPosGetter(ObjectHeader* control, int32_t selector);
 void ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value);
+// Left, Top, Width and Height at once: one move of the pane.
+void RuntimeControlMove(ObjectHeader* control, int32_t left, int32_t top, int32_t width,
+                        int32_t height);
+// PanelIndex: TabPanelIndex less one.
+int32_t ControlPanelIndexGetter(ObjectHeader* control, int32_t);
+void ControlPanelIndexSetter(ObjectHeader* control, int32_t, int32_t panel);
+// The pane's native window, 0 without a pane.
+int32_t controlMacControlHandleGetter(ObjectHeader* control, int32_t);
+bool controlActiveGetter(ObjectHeader* control, int32_t);
+bool controlAutoDeactivateGetter(ObjectHeader* control, int32_t);
+bool controlLockLeftGetter(ObjectHeader* control, int32_t);
+void controlLockLeftSetter(ObjectHeader* control, int32_t, bool value);
+bool controlLockTopGetter(ObjectHeader* control, int32_t);
+void controlLockTopSetter(ObjectHeader* control, int32_t, bool value);
+bool controlLockRightGetter(ObjectHeader* control, int32_t);
+void controlLockRightSetter(ObjectHeader* control, int32_t, bool value);
+bool controlLockBottomGetter(ObjectHeader* control, int32_t);
+void controlLockBottomSetter(ObjectHeader* control, int32_t, bool value);
+// Nil until drag items exist.
+ObjectHeader* controlNewDragItem(ObjectHeader* control, int32_t x, int32_t y, int32_t width,
+                                 int32_t height);
+void RectControlDefaultConstructor(ObjectHeader* control);
 void controlBalloonHelpSetter(ObjectHeader* control, int32_t, StringRecord* text);
 void controlDisabledBalloonHelpSetter(ObjectHeader* control, int32_t, StringRecord* text);
 void controlHelpTagSetter(ObjectHeader* control, int32_t, StringRecord* text);

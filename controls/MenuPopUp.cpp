@@ -3,35 +3,53 @@
 #include <windows.h>
 
 #include "core/Exceptions.h"
+#include "core/FailureReport.h"
 #include "host/MenuCommands.h"
-#include "windows/PaneWindowClass.h"
 #include "windows/MenuItemClass.h"
+#include "windows/Pane.h"
 #include "windows/PopupMenuTracking.h"
+#include "windows/TopLevelWindowClass.h"
 #include "windows/WindowMessages.h"
 
 namespace {
 
-// The owner of the popup: the runtime window under the point, else a temporary 1 x 1 window of
-// the pane class that the caller destroys.
+constexpr const char* kSource = "runcmm";
+
+// The owner of the popup: the child of the runtime's foreground window under the point (or that
+// window itself), else a temporary 1 x 1 window that the caller destroys.
 HWND PopUpOwner(int32_t x, int32_t y, bool& temporary) {
-    const POINT point{x, y};
-    HWND under = WindowFromPoint(point);
-    temporary = !under || !FindWindowPaneForHWND(under);
-    if (!temporary) return under;
-    RegisterPaneWindowClasses();
-    return CreateWindowExA(0, "QV_Pane", "", WS_POPUP, x, y, 1, 1, nullptr, nullptr,
+    temporary = false;
+    HWND foreground = GetForegroundWindow();
+    if (foreground && FindWindowPaneByHWND(foreground)) {
+        POINT point{x, y};
+        ScreenToClient(foreground, &point);
+        if (HWND child = ChildWindowFromPointEx(foreground, point,
+                                                CWP_SKIPINVISIBLE | CWP_SKIPDISABLED))
+            return child;
+    }
+    temporary = true;
+    RegisterWindowClasses();
+    return CreateWindowExA(0, "QVWindow", "", 0, 0, 0, 1, 1, nullptr, nullptr,
                            GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace
 
 extern "C" ObjectHeader* RuntimeMenuItemPopUp(ObjectHeader* item, int32_t x, int32_t y) {
+    if (!item) {
+        ReportAssertion(kSource, __LINE__, "mnuItem");
+        return nullptr;
+    }
     Win32Menu* imp = MenuItemImplementation(item);
-    if (!imp) return nullptr;
+    if (!imp) {
+        ReportAssertion(kSource, __LINE__, "imp");
+        return nullptr;
+    }
     RuntimeLockObject(item);
     enableMenuItems();
     bool temporary = false;
     HWND owner = PopUpOwner(x, y, temporary);
+    SetForegroundWindow(owner);
     const UINT chosen =
         TrackPopupMenuFramed(imp->menuHandle, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, x, y,
                              owner);

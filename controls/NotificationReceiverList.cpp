@@ -1,12 +1,33 @@
 #include "NotificationReceiverList.h"
 
 #include "BindingInterfaces.h"
+#include "DataBinders.h"
 #include "core/GuardedMemory.h"
 
 struct NotificationReceiverNode : RuntimeAllocated {
     NotificationReceiverNode* next;
     ObjectHeader* receiver;
 };
+
+namespace {
+
+void Drop(NotificationReceiverNode* node) {
+    BinderReceiverDropped(node->receiver);
+    RuntimeUnlockObject(node->receiver);
+    delete node;
+}
+
+void Send(NotificationReceiverNode* head, ObjectDefinition* receiverInterface, const char* method) {
+    // A receiver may remove itself while it is notified.
+    for (NotificationReceiverNode *node = head, *next; node; node = next) {
+        next = node->next;
+        auto call = reinterpret_cast<void (*)(ObjectHeader*)>(
+            FindInterfaceMethod(node->receiver, receiverInterface, method));
+        if (call) call(node->receiver);
+    }
+}
+
+}  // namespace
 
 void NotificationReceiverList::Add(ObjectHeader* receiver) {
     if (!receiver) return;
@@ -19,8 +40,7 @@ void NotificationReceiverList::Remove(ObjectHeader* receiver) {
         if ((*link)->receiver != receiver) continue;
         NotificationReceiverNode* node = *link;
         *link = node->next;
-        RuntimeUnlockObject(node->receiver);
-        delete node;
+        Drop(node);
         return;
     }
 }
@@ -28,18 +48,18 @@ void NotificationReceiverList::Remove(ObjectHeader* receiver) {
 void NotificationReceiverList::RemoveAll() {
     while (NotificationReceiverNode* node = head) {
         head = node->next;
-        RuntimeUnlockObject(node->receiver);
-        delete node;
+        Drop(node);
     }
 }
 
+void NotificationReceiverList::SendDataChanged() {
+    Send(head, DataNotificationReceiverInterface(), "DataChanged");
+}
+
+void NotificationReceiverList::SendPerformAction() {
+    Send(head, ActionNotificationReceiverInterface(), "PerformAction");
+}
+
 void NotificationReceiverList::SendListDataReload() {
-    ObjectDefinition* receiverInterface = ListDataNotificationReceiverInterface();
-    // A receiver may remove itself while it is notified.
-    for (NotificationReceiverNode *node = head, *next; node; node = next) {
-        next = node->next;
-        auto reload = reinterpret_cast<void (*)(ObjectHeader*)>(
-            FindInterfaceMethod(node->receiver, receiverInterface, "listDataReload"));
-        if (reload) reload(node->receiver);
-    }
+    Send(head, ListDataNotificationReceiverInterface(), "listDataReload");
 }

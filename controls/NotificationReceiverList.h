@@ -1,7 +1,4 @@
 // The receivers an owner notifies: a list of objects it holds, newest first.
-//
-// Only the notifications the database classes send exist so far: SendDataChanged and
-// SendPerformAction are missing.
 #pragma once
 
 #include "core/ObjectModel.h"
@@ -17,6 +14,10 @@ struct NotificationReceiverList {
     // Unlinks the first node of the receiver and releases it; nothing when it is absent.
     void Remove(ObjectHeader* receiver);
     void RemoveAll();
-    // listDataReload of every receiver implementing listDataNotificationReceiver, newest first.
+    // Each calls the receiver method of every receiver implementing its interface, newest first:
+    // dataChanged (dataNotificationReceiver), PerformAction (actionNotificationReceiver) and
+    // listDataReload (listDataNotificationReceiver).
+    void SendDataChanged();
+    void SendPerformAction();
     void SendListDataReload();
 };

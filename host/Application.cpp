@@ -432,7 +432,7 @@ void CreateApplicationClass() {
     RegisterIntrinsicClass(MDIWindow());
     RegisterControlClasses();
     RegisterMenuClasses();
-    RegisterBindingInterfaces();
+    RegisterBindingClasses();
     RegisterDatabaseClasses();
     RegisterIntrinsicClass(Application());
     RegisterConsoleClasses();

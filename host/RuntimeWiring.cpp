@@ -1,6 +1,7 @@
 #include "host/RuntimeWiring.h"
 
 #include "comms/SocketClasses.h"
+#include "controls/TimerClass.h"
 #include "core/ArraySort.h"
 #include "core/DefinitionConversion.h"
 #include "core/IntrinsicTypes.h"
@@ -27,7 +28,7 @@ void InstallRuntimeWiring() {
 }
 
 // The classes of the user interface, in their fixed registration order. Each subsystem adds its
-// definition functions here as it is built; the rest of the order is (after Object): Timer, Serial,
+// definition functions here as it is built; the rest of the order is (after Timer): Serial,
 // SerialPort, DatabaseQuery, RGBSurface, the picture classes, Graphics, Control, RectControl, the
 // list box classes, Canvas, StaticText, ContextualMenu, ScrollBar, Slider, Window,
 // ContainerControl, EmbeddedWindowControl, GroupBox, Line, Oval, RoundRectangle, Rectangle,
@@ -45,6 +46,7 @@ extern "C" void CreateControlClasses() {
         ServerSocket,
         Socket,
         Object,
+        Timer,
     };
     for (DefinitionFunction definition : kClasses) RegisterIntrinsicClass(definition());
 }

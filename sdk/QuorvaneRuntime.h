@@ -596,6 +596,33 @@ void QV_CDECL EmbedWithinPanel(ObjectHeader* container, ObjectHeader* panel, int
 int32_t QV_CDECL ctlPosGetter(ObjectHeader* control, int32_t selector);
 void QV_CDECL ctlPosSetter(ObjectHeader* control, int32_t selector, int32_t value);
 void QV_CDECL ControlClose(ObjectHeader* control);
+/* The generic accessors of property rows: the row's parameter (a field offset) before the value.
+ * Control rows: Name is stringGetter/stringSetter at 32, Index intGetter/intSetter at 36. */
+int32_t QV_CDECL intGetter(ObjectHeader* object, int32_t offset);
+void QV_CDECL intSetter(ObjectHeader* object, int32_t offset, int32_t value);
+StringRecord* QV_CDECL stringGetter(ObjectHeader* object, int32_t offset);
+void QV_CDECL stringSetter(ObjectHeader* object, int32_t offset, StringRecord* value);
+ObjectHeader* QV_CDECL controlWindowGetter(ObjectHeader* control, int32_t parameter);
+void QV_CDECL ControlVisibleSetter(ObjectHeader* control, int32_t parameter, bool visible);
+void QV_CDECL controlEnabledSetter(ObjectHeader* control, int32_t parameter, bool enabled);
+/* At the entry of a handler a window implements for its control: me gets the control in self,
+ * self the control's window (the ...Class form: the nearest parent control of that class). */
+void QV_CDECL RuntimeExchangeSelfAndMe(ObjectHeader** self, ObjectHeader** me);
+void QV_CDECL RuntimeExchangeSelfAndMeClass(ObjectHeader** self, ObjectHeader** me,
+                                            ClassRecord* containerClass);
+void QV_CDECL RuntimeExchangeSelfAndMeObj(ObjectHeader** self, ObjectHeader** me,
+                                          ObjectHeader* object);
+/* Design-time property values: records of a big-endian 16-bit property index and a value laid out
+ * by the property's type (b 1 byte, c 3 bytes RGB, d 8 and f 4 bytes IEEE big-endian, i 4 bytes,
+ * s a 4-byte length and the UTF-8 bytes). */
+void QV_CDECL RuntimeMassPropertySetter(ObjectHeader* object, StringRecord* stream);
+void QV_CDECL RuntimeInstallInstanceEventHandler(ObjectHeader* object, StringRecord* eventName,
+                                                 void* handler);
+
+/* Timer: Mode 0 off, 1 single, 2 multiple; Period in milliseconds. */
+void QV_CDECL timerModeSetter(ObjectHeader* timer, int32_t parameter, int32_t mode);
+void QV_CDECL timerPeriodSetter(ObjectHeader* timer, int32_t parameter, int32_t period);
+void QV_CDECL RuntimeTimerReset(ObjectHeader* timer);
 
 /* ---- Sockets, network interfaces and dial-up ------------------------------------------- */
 

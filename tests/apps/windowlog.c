@@ -47,11 +47,27 @@ static int sFrame;         /* the Frame the next OtherWin's Layout sets; 0 sets 
 enum { kOrder, kLater, kFrames, kEdges, kInput, kCancel, kQuitCancel, kImplicit, kCloseCreate,
        kCloseOpen, kCloseMouseDown, kRaise, kNativeDestroy, kAddInOpen, kShot, kScenarioCount };
 
+/* The offsets the Name and Index property rows give their accessors. */
+enum { kNameRow = 32, kIndexRow = 36 };
+
+static void PrintName(ObjectHeader* control) {
+    StringRecord* name = stringGetter(control, kNameRow);
+    PrintString(name);
+    RuntimeUnlockString(name);
+}
+
+static bool NameIs(ObjectHeader* control, const char* text) {
+    StringRecord* name = stringGetter(control, kNameRow);
+    bool equal = Equal(name, text) != 0;
+    RuntimeUnlockString(name);
+    return equal;
+}
+
 static void Token(const char* event, ObjectHeader* object) {
     Print(event);
     Print(":");
     if (object && RuntimeObjectIsa(object, sControlClass))
-        PrintString(*(StringRecord**)((char*)object + kObjectHeaderSize));
+        PrintName(object);
     else if (object)
         PrintString(object->classPtr->name);
     Print(" ");
@@ -80,7 +96,7 @@ static ClassRecord* NewSubclass(const char* base, StringRecord* name) {
 static ObjectHeader* NewCanvas(ObjectHeader* window, StringRecord* name, int32_t index,
                                int32_t left, int32_t top, int32_t width, int32_t height) {
     ObjectHeader* canvas = RuntimeNewObject(sCanvasClass);
-    *(int32_t*)((char*)canvas + kObjectHeaderSize + 4) = index;
+    intSetter(canvas, kIndexRow, index);
     ctlPosSetter(canvas, 0, left);
     ctlPosSetter(canvas, 1, top);
     ctlPosSetter(canvas, 2, width);
@@ -225,9 +241,11 @@ static bool QV_CDECL OnKeyDown(ObjectHeader* self, StringRecord* key) {
 /* In addinopen, Left's Open adds a control: it gets its Open once, when it is added. */
 static void QV_CDECL OnControlOpen(ObjectHeader* self) {
     Token("Open", self);
-    if (sScenario == kAddInOpen && Equal(*(StringRecord**)((char*)self + kObjectHeaderSize), "Left"))
-        NewCanvas(*(ObjectHeader**)((char*)self + kObjectHeaderSize + 20), QV_LITERAL("Late"),
-                  (int32_t)0x80000000, 200, 100, 20, 20);
+    if (sScenario == kAddInOpen && NameIs(self, "Left")) {
+        ObjectHeader* window = controlWindowGetter(self, 0);
+        NewCanvas(window, QV_LITERAL("Late"), (int32_t)0x80000000, 200, 100, 20, 20);
+        RuntimeUnlockObject(window);
+    }
 }
 
 /* ---- the driver ---- */
@@ -377,7 +395,7 @@ static void QV_CDECL Drive(ObjectHeader* self) {
         {
             ObjectHeader* added = NewCanvas(sMain, QV_LITERAL("C"), 0, 240, 10, 10, 10);
             Print("runtimeIndex=");
-            PrintInt(*(int32_t*)((char*)added + kObjectHeaderSize + 4));
+            PrintInt(intGetter(added, kIndexRow));
             Print(" ");
         }
         Print("ControlCount=");

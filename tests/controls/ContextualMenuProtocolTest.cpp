@@ -9,6 +9,7 @@
 #include "CompiledSubclass.h"
 #include "ModalDriver.h"
 #include "RaisedExceptions.h"
+#include "controls/ContextualMenuControl.h"
 #include "controls/ContextualMenuProtocol.h"
 #include "controls/ControlClasses.h"
 #include "core/DefinitionConversion.h"
@@ -87,8 +88,18 @@ void OnBoxLayout(ObjectHeader* self) {
 }
 
 ClassRecord* sBoxClass = nullptr;
+ClassRecord* sPadClass = nullptr;
+bool sWithPad = false;
 
 void OnCreateControls(ObjectHeader* self) {
+    if (sWithPad) {
+        // A canvas with contextual-menu handlers at (10, 10) to (60, 60).
+        ObjectHeader* pad = RuntimeNewObject(sPadClass);
+        const int32_t place[] = {10, 10, 50, 50};
+        for (int32_t i = 0; i < 4; ++i) ctlPosSetter(pad, i, place[i]);
+        WindowAddControl(self, string("Pad").Record(), pad);
+        RuntimeUnlockObject(pad);
+    }
     if (!sWithBox) return;
     ObjectHeader* box = RuntimeNewObject(sBoxClass);
     WindowAddControl(self, string("Box").Record(), box);
@@ -150,6 +161,7 @@ protected:
         handlers = kHandlers;
         handlers.push_back({"Layout", HandlerAddress(OnBoxLayout)});
         sBoxClass = CompiledSubclass(ContainerControl(), "CtxBox", handlers);
+        sPadClass = CompiledSubclass(Canvas(), "CtxPad", kHandlers);
         mWindow = RuntimeNewObject(windowClass);
         WindowDefaultConstructor(mWindow);
         SetForegroundWindow(Native(mWindow));
@@ -160,6 +172,7 @@ protected:
         RuntimeUnlockObject(mWindow);
         mWindow = nullptr;
         sWithBox = false;
+        sWithPad = false;
     }
 
     // The protocol from the window at (20, 30) of its client area, the menu driven by downs.
@@ -337,4 +350,87 @@ TEST_F(ContextualMenuProtocolTest, AnExceptionFromAHandlerEndsTheProtocolWithNot
     std::vector<std::string> shown;
     EXPECT_TRUE(Run(1, &shown));
     EXPECT_EQ(shown, (std::vector<std::string>{"Paste"}));
+}
+
+namespace {
+std::vector<std::string> sMenuActions;
+void OnMenuAction(ObjectHeader*, StringRecord* text) { sMenuActions.push_back(Text(string(text))); }
+}  // namespace
+
+// Rows of the same text answer that text whichever is chosen; a dismissed menu fires nothing.
+TEST_F(ContextualMenuProtocolTest, TheContextualMenuControlFiresActionWithTheChosenRowsText) {
+    ClassRecord* menuClass =
+        CompiledSubclass(ContextualMenu(), "CtxMenu", {{"Action", HandlerAddress(OnMenuAction)}});
+    ObjectHeader* menu = RuntimeNewObject(menuClass);
+    WindowAddControl(mWindow, string("Menu").Record(), menu);
+    EXPECT_EQ(ControlFields(menu)->pane, nullptr);
+    for (const char* row : {"Same", "-", "Other", "Same"}) {
+        if (std::string(row) == "-")
+            contextualMenuAddSeparator(menu);
+        else
+            contextualMenuAddRow(menu, string(row).Record());
+    }
+    struct Case {
+        int downs;
+        std::vector<std::string> actions;
+    } cases[] = {{1, {"Same"}}, {3, {"Same"}}, {2, {"Other"}}, {0, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.downs);
+        sMenuActions.clear();
+        std::vector<std::string> shown;
+        EXPECT_TRUE(RunModalDriven([&] { contextualMenuOpen(menu); },
+                                   Choose(Native(mWindow), c.downs, &shown)));
+        EXPECT_EQ(shown, (std::vector<std::string>{"Same", "-", "Other", "Same"}));
+        EXPECT_EQ(sMenuActions, c.actions);
+    }
+    // Emptied, the next row starts a new menu.
+    contextualMenuResetContent(menu);
+    EXPECT_EQ(reinterpret_cast<ContextualMenuRecord*>(menu)->menu, nullptr);
+    contextualMenuAddRow(menu, string("Fresh").Record());
+    sMenuActions.clear();
+    std::vector<std::string> shown;
+    EXPECT_TRUE(RunModalDriven([&] { contextualMenuOpen(menu); },
+                               Choose(Native(mWindow), 1, &shown)));
+    EXPECT_EQ(shown, std::vector<std::string>{"Fresh"});
+    EXPECT_EQ(sMenuActions, std::vector<std::string>{"Fresh"});
+    RuntimeUnlockObject(menu);
+}
+
+// A control that answers true keeps the menu to itself; one that answers false lets its window
+// add rows; the chosen row goes to the control first, then up to its window.
+TEST_F(ContextualMenuProtocolTest, AControlAddsRowsAndGetsTheChosenOneFirst) {
+    TearDown();
+    sWithPad = true;
+    SetUp();
+    ObjectHeader* pad = nullptr;
+    ASSERT_TRUE(WindowFields(mWindow)->mControls->GetEntry(string("Pad"), pad));
+    struct Case {
+        Behaviour pad;
+        bool windowActs;
+        int downs;
+        std::vector<std::string> shown;
+        bool result;
+        std::vector<std::string> log;
+    } cases[] = {
+        {{{"A", "B", "-"}, true, true}, true, 2, {"A", "B"}, true,
+         {"CtxPad.Construct 10,20", "CtxPad.Action B"}},
+        {{{"A"}, false, false}, true, 2, {"A", "W"}, true,
+         {"CtxPad.Construct 10,20", "CtxWin.Construct 20,30", "CtxPad.Action W",
+          "CtxWin.Action W"}},
+        {{{"A"}, false, false}, false, 1, {"A", "W"}, false,
+         {"CtxPad.Construct 10,20", "CtxWin.Construct 20,30", "CtxPad.Action A",
+          "CtxWin.Action A"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.log.back());
+        sLog.clear();
+        sBehaviour["CtxPad"] = c.pad;
+        sBehaviour["CtxWin"] = {{"W"}, false, c.windowActs};
+        std::vector<std::string> shown;
+        const bool result =
+            RunFrom([pad] { return DisplayObjectContextualMenu(pad, 20, 30); }, c.downs, &shown);
+        EXPECT_EQ(shown, c.shown);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(sLog, c.log);
+    }
 }
