@@ -17,6 +17,12 @@ void* GuardedNew(size_t size) {
     return block + 2;
 }
 
+void* GuardedNewElements(int64_t count, size_t elementSize) {
+    if (count < 0 || elementSize == 0 || static_cast<uint64_t>(count) > INT32_MAX / elementSize)
+        std::abort();
+    return GuardedNew(static_cast<size_t>(count) * elementSize);
+}
+
 void GuardedDelete(void* block) {
     if (!block) return;
     uint32_t* header = static_cast<uint32_t*>(block) - 2;
